@@ -1,0 +1,69 @@
+# Windows build (mingw-w64 cross or MSVC): toolkit, host, frame, the program, the stand-in
+# engine, the Win32 tests and the benchmarks.
+set(KV_WIN_DEFS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
+set(KV_WIN_LIBS ole32 oleaut32 uuid comctl32 comdlg32 shell32 shlwapi urlmon user32 gdi32
+    uxtheme advapi32 psapi)
+target_compile_definitions(kv_core PUBLIC ${KV_WIN_DEFS})
+
+file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/toolkit/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/host/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/browser_window/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/favorites/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/doc_tools/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/app/*.cpp)
+list(REMOVE_ITEM KV_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+add_library(kv_win STATIC ${KV_WIN_SOURCES})
+target_link_libraries(kv_win PUBLIC kv_core ${KV_WIN_LIBS})
+
+set(KV_RC ${CMAKE_SOURCE_DIR}/resources/app.rc)
+add_executable(kvbr WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${KV_RC})
+target_link_libraries(kvbr PRIVATE kv_win)
+if(NOT MSVC)
+  target_link_options(kvbr PRIVATE -municode)
+endif()
+
+# Stand-in engine: a static library for in-process tests and a DLL for end-to-end runs.
+file(GLOB KV_STUB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/engine_stub/*.cpp)
+list(REMOVE_ITEM KV_STUB_SOURCES ${CMAKE_SOURCE_DIR}/tests/engine_stub/dll_main.cpp)
+if(KV_STUB_SOURCES)
+  add_library(engine_stub STATIC ${KV_STUB_SOURCES})
+  target_include_directories(engine_stub PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(engine_stub PUBLIC ${KV_WIN_DEFS})
+  target_link_libraries(engine_stub PUBLIC ${KV_WIN_LIBS})
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/engine_stub/dll_main.cpp)
+    add_library(engine_stub_dll SHARED ${CMAKE_SOURCE_DIR}/tests/engine_stub/dll_main.cpp
+                ${CMAKE_SOURCE_DIR}/tests/engine_stub/engine_stub.def)
+    set_target_properties(engine_stub_dll PROPERTIES OUTPUT_NAME kvstub PREFIX "")
+    target_link_libraries(engine_stub_dll PRIVATE engine_stub)
+  endif()
+endif()
+
+# GoogleTest built with this toolchain.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# One test executable per tests/win32/test_*.cpp, sharing tests/win32/support/.
+file(GLOB KV_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/support/*.cpp)
+if(KV_TEST_SUPPORT)
+  add_library(kv_test_support STATIC ${KV_TEST_SUPPORT})
+  target_include_directories(kv_test_support PUBLIC ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(kv_test_support PUBLIC kv_win engine_stub gtest gmock)
+endif()
+file(GLOB KV_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/test_*.cpp
+     ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.cpp)
+foreach(src ${KV_WIN_TESTS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src} ${KV_RC})
+  target_link_libraries(${name} PRIVATE kv_test_support)
+endforeach()
+
+file(GLOB KV_WIN_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win_*.cpp)
+foreach(src ${KV_WIN_BENCH})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src} ${KV_RC})
+  target_link_libraries(${name} PRIVATE kv_win engine_stub)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+endforeach()

@@ -1,0 +1,93 @@
+# Shared set-up for run.sh, test.sh and bench.sh. Sourced, not run.
+set -euo pipefail
+
+KV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+KV_BUILD="${KV_BUILD:-$KV_ROOT/build}"
+KV_NATIVE="$KV_BUILD/native"
+KV_WIN="$KV_BUILD/win"
+KV_JOBS="${KV_JOBS:-$(nproc)}"
+WINE="${WINE:-/usr/lib/wine/wine64}"
+[ -x "$WINE" ] || WINE=wine
+
+KV_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine xvfb xauth
+  fonts-wqy-microhei imagemagick x11-apps locales python3 procps)
+
+kv_log() { printf '== %s\n' "$*" >&2; }
+
+# Install whatever of KV_PACKAGES is missing (Debian).
+kv_ensure_packages() {
+  local missing=()
+  for p in "${KV_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  kv_log "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+kv_build_native() {
+  cmake -S "$KV_ROOT" -B "$KV_NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang "$@" >/dev/null
+  cmake --build "$KV_NATIVE" -j "$KV_JOBS"
+}
+
+kv_build_win() {
+  cmake -S "$KV_ROOT" -B "$KV_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" "$@" >/dev/null
+  cmake --build "$KV_WIN" -j "$KV_JOBS"
+}
+
+# A display: the caller's, or a private Xvfb.
+KV_XVFB_PID=""
+kv_ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${KV_FORCE_XVFB:-}" ]; then return 0; fi
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+    KV_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && return 0
+      sleep 0.1
+    done
+  done
+  echo "could not start Xvfb" >&2
+  return 1
+}
+
+# Environment of every Wine run: Chinese ANSI code page, quiet Wine, a prefix of our own.
+kv_wine_env() {
+  export WINEPREFIX="${1:-$KV_WIN/wineprefix}"
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree=;winemenubuilder.exe=}"
+  export LC_ALL="${KV_LC_ALL:-zh_CN.UTF-8}"
+}
+
+# Create the prefix once, map the Chinese UI fonts to an installed CJK font.
+kv_wine_prefix() {
+  kv_wine_env "${1:-}"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    kv_log "creating Wine prefix $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    local reg="$WINEPREFIX/fonts.reg"
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"%s"="WenQuanYi Micro Hei"\r\n"SimSun"="WenQuanYi Micro Hei"\r\n"NSimSun"="WenQuanYi Micro Hei"\r\n"Microsoft YaHei"="WenQuanYi Micro Hei"\r\n' \
+      "$(printf '\xcb\xce\xcc\xe5')" >"$reg"
+    "$WINE" regedit "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+}
+
+kv_wine_start_server() { wineserver -p >/dev/null 2>&1 || true; }
+kv_wine_stop_server() { wineserver -k >/dev/null 2>&1 || true; }
+
+kv_cleanup() {
+  if [ -n "${WINEPREFIX:-}" ]; then kv_wine_stop_server; fi
+  if [ -n "$KV_XVFB_PID" ]; then kill "$KV_XVFB_PID" 2>/dev/null || true; fi
+}

@@ -1,0 +1,89 @@
+#include "host/core/host_options.h"
+
+namespace host {
+namespace {
+
+constexpr uint32_t kDownloadFlags[] = {
+    0x00000010, 0x00000020, 0x00000040, 0x00000080, 0x00000100, 0x00000200, 0x00000400,
+    0x00000800, 0x00001000, 0x00002000, 0x00004000, 0x00008000, 0x00010000, 0x00020000,
+    0x00040000, 0x10000000, 0x20000000, 0x40000000, 0x80000000,
+};
+static_assert(sizeof(kDownloadFlags) / sizeof(kDownloadFlags[0]) ==
+              static_cast<size_t>(TDownloadControlOption::Count));
+
+constexpr uint32_t kHostUIFlags[] = {
+    0x00000001, 0x00000002, 0x00000004, 0x00000008, 0x00000010, 0x00000020, 0x00000040, 0x00000080,
+    0x00000100, 0x00000200, 0x00000400, 0x00000800, 0x00001000, 0x00002000, 0x00004000, 0x00010000,
+    0x00020000, 0x00040000, 0x00080000, 0x00100000, 0x00200000, 0x00400000, 0x00800000, 0x01000000,
+    0x02000000, 0x04000000, 0x08000000, 0x10000000, 0x20000000,
+};
+static_assert(sizeof(kHostUIFlags) / sizeof(kHostUIFlags[0]) ==
+              static_cast<size_t>(TUserInterfaceOption::Count));
+
+} // namespace
+
+uint32_t DownloadControlFlag(TDownloadControlOption option) {
+    return kDownloadFlags[static_cast<size_t>(option)];
+}
+
+uint32_t HostUIFlag(TUserInterfaceOption option) {
+    return kHostUIFlags[static_cast<size_t>(option)];
+}
+
+uint32_t DownloadControlValueOf(TDownloadControlOptions options) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < static_cast<size_t>(TDownloadControlOption::Count); ++i) {
+        auto o = static_cast<TDownloadControlOption>(i);
+        if (options.Has(o)) {
+            sum += DownloadControlFlag(o);
+        }
+    }
+    return sum;
+}
+
+uint32_t HostUIFlagsValueOf(TUserInterfaceOptions options) {
+    uint32_t sum = 0;
+    for (size_t i = 0; i < static_cast<size_t>(TUserInterfaceOption::Count); ++i) {
+        auto o = static_cast<TUserInterfaceOption>(i);
+        if (options.Has(o)) {
+            sum += HostUIFlag(o);
+        }
+    }
+    return sum;
+}
+
+TDownloadControlOptions DefaultDownloadOptions() {
+    return {TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
+            TDownloadControlOption::DLCTL_BGSOUNDS};
+}
+
+bool IsBlankAddress(const std::wstring& text) {
+    for (wchar_t c : text) {
+        if (c > L' ') {
+            return false;
+        }
+    }
+    return true;
+}
+
+size_t ItemIdListSize(const uint8_t* bytes, size_t available) {
+    if (bytes == nullptr) {
+        return 0;
+    }
+    size_t pos = 0;
+    for (;;) {
+        if (available - pos < 2) {
+            return 0;
+        }
+        size_t count = static_cast<size_t>(bytes[pos]) | (static_cast<size_t>(bytes[pos + 1]) << 8);
+        if (count == 0) {
+            return pos + 2;
+        }
+        if (count < 2 || count > available - pos) {
+            return 0;
+        }
+        pos += count;
+    }
+}
+
+} // namespace host

@@ -1,0 +1,105 @@
+// The stand-in engine: an in-process ActiveX control that takes the place of the platform's
+// WebBrowser class in tests. It behaves as the engine interface the program relies on:
+// events in the platform's order (BeforeNavigate2 inside Navigate2, the rest posted through
+// its own message window), ReadyState reaching 4, titles and text from test pages, documents
+// answering IHTMLDocument2 and IOleCommandTarget that record what they are sent, and, on
+// request, NewWindow2, a close request, failing calls, pages that never complete and calls
+// back into the host's site interfaces.
+#pragma once
+
+#include <windows.h>
+#include <exdisp.h>
+
+#include <string>
+#include <vector>
+
+namespace stub {
+
+// CLSID_WebBrowser answered by the stand-in for this process while the object lives.
+class ScopedRegistration {
+public:
+    ScopedRegistration();
+    ~ScopedRegistration();
+    ScopedRegistration(const ScopedRegistration&) = delete;
+    ScopedRegistration& operator=(const ScopedRegistration&) = delete;
+
+private:
+    DWORD cookie_ = 0;
+};
+
+// A test page, by exact URL. A URL without a page loads with its own text as title.
+struct Page {
+    std::wstring title;
+    std::wstring text;              // body text of the document
+    bool neverComplete = false;     // stops after DownloadBegin; ReadyState stays 1
+    HRESULT navigateResult = S_OK;  // Navigate2 answers this (after BeforeNavigate2 if S_OK)
+    int frames = 0;                 // child frames raising their own navigation events
+    std::wstring popupUrl;          // when complete, the page asks for a new window for this
+    bool closeWhenComplete = false; // when complete, the page asks to close its window
+};
+void SetPage(const std::wstring& url, const Page& page);
+void ClearPages();
+
+// One navigation request as the engine received it.
+struct NavigateCall {
+    std::wstring method; // "Navigate" or "Navigate2"
+    VARTYPE urlType = VT_EMPTY;
+    std::wstring url;              // text of a VT_BSTR URL
+    std::vector<BYTE> bytes;       // content of a VT_ARRAY|VT_UI1 URL
+    VARTYPE optionalTypes[4] = {}; // Flags, TargetFrameName, PostData, Headers as received
+    LONG optionalInts[4] = {};     // their values when VT_I4
+};
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    virtual IWebBrowser2* Browser() = 0;
+    virtual HWND Window() const = 0; // in-place window, null before activation
+    virtual READYSTATE State() const = 0;
+    virtual std::wstring Url() const = 0;
+    virtual std::wstring Title() const = 0;
+    virtual std::vector<NavigateCall> Navigations() const = 0;
+    // Commands that reached the documents' IOleCommandTarget: "Exec <group> <id> <option>",
+    // group "none" or "CGID_WebBrowser"; also ExecWB: "ExecWB <id> <option>".
+    virtual std::vector<std::wstring> Commands() const = 0;
+
+    // Next call of the named IWebBrowser2 method ("GoBack", "Navigate2", "Refresh", ...)
+    // answers hr without doing anything.
+    virtual void FailNext(const std::wstring& method, HRESULT hr) = 0;
+
+    struct NewWindowResult {
+        bool cancelled = false;
+        bool gotDispatch = false; // the handler handed back a dispatch object
+        bool loaded = false;      // the page was sent to that object's IWebBrowser2
+    };
+    // Raises NewWindow2 now (ppDisp null, Cancel false) and, unless cancelled, navigates the
+    // returned browser to url.
+    virtual NewWindowResult RaiseNewWindow2(const std::wstring& url) = 0;
+    // Posts WM_CLOSE to its in-place window, as a page closing itself does.
+    virtual void RequestClose() = 0;
+    // True once a WM_CLOSE reached the engine's own window procedure.
+    virtual bool CloseReceived() const = 0;
+
+    // Raises an event with explicit arguments (first argument first; the stub reverses them
+    // into DISPPARAMS). For checking argument routing.
+    virtual void RaiseEvent(DISPID id, const std::vector<VARIANT>& args) = 0;
+
+    // Calls into the host's site: QueryInterface for iid.
+    virtual bool SiteAnswers(REFIID iid) = 0;
+    // Reads an ambient property through the site's IDispatch; VT_EMPTY when not answered.
+    virtual VARIANT Ambient(DISPID id) = 0;
+};
+
+// Live instances in creation order; the last one created.
+std::vector<Engine*> Instances();
+Engine* Last();
+
+// Everything the hosting calls did, in order, across all instances: "SetClientSite",
+// "InitNew", "Advise DWebBrowserEvents2", "Advise IPropertyNotifySink",
+// "OnAmbientPropertyChange -1", "DoVerb -5", "GetWindow", "Close 1", "Unadvise ...",
+// "SetClientSite null", "Release final", "Event <dispid>" for each event raised ...
+std::vector<std::wstring> CallLog();
+void ClearCallLog();
+
+} // namespace stub
