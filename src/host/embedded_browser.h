@@ -19,9 +19,15 @@ class TEmbeddedBrowser;
 
 using TCloseQueryEvent = std::function<void(TEmbeddedBrowser& Sender, bool& CanClose)>;
 
-// How a wait for the page ended. Anything but Complete or TimedOut means the caller must not
-// go on: the host is gone, or the application is quitting.
-enum class [[nodiscard]] WaitResult{Complete, TimedOut, HostDestroyed, Quit};
+// How a wait for the page ended. Complete, TimedOut (no sign of progress for WaitLimitMs) and
+// Failed (the engine reported that the navigation failed) let the caller go on; after
+// HostDestroyed or Quit the caller must not go on: the host is gone, or the program is quitting.
+enum class [[nodiscard]] WaitResult { Complete, TimedOut, Failed, HostDestroyed, Quit };
+
+// True when the caller of a wait may go on.
+inline bool CanGoOn(WaitResult r) {
+    return r == WaitResult::Complete || r == WaitResult::TimedOut || r == WaitResult::Failed;
+}
 
 class TEmbeddedBrowser : public TWebBrowser {
 public:
@@ -64,6 +70,7 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     HRESULT GetAmbientProperty(DISPID id, VARIANT* result) override;
     void InvokeEvent(int slot, DISPPARAMS* params) override;
+    void InvokeOtherEvent(DISPID id, DISPPARAMS* params) override;
 
 private:
     std::wstring userAgent_;

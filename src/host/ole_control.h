@@ -29,6 +29,7 @@ struct TControlData {
 };
 
 class OleSite;
+class EventSink;
 
 class TOleControl {
 public:
@@ -84,6 +85,8 @@ protected:
     // An event of the control's event interface, by slot index in TControlData order.
     // Arguments as the caller gave them (reversed in params->rgvarg).
     virtual void InvokeEvent(int slot, DISPPARAMS* params) = 0;
+    // An event call whose dispatch id has no slot.
+    virtual void InvokeOtherEvent(DISPID id, DISPPARAMS* params);
 
     // The window procedure in front of the engine's window. The default passes the message to
     // the engine's own procedure; key notifications (CN_BASE + key message) are offered to
@@ -104,6 +107,8 @@ protected:
 
 private:
     friend class OleSite;
+class EventSink;
+    friend class EventSink;
 
     void CreateControlWindow();
     void DestroyControl() noexcept;
@@ -114,6 +119,9 @@ private:
 
     const TControlData& data_;
     ComPtr<OleSite> site_;
+    ComPtr<EventSink> sink_;
+    ComPtr<IConnectionPoint> propertyPoint_;
+    ComPtr<IConnectionPoint> eventPoint_;
     ComPtr<IOleObject> oleObject_;
     ComPtr<IPersistStreamInit> persist_;
     ComPtr<IOleControl> control_;
