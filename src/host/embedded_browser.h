@@ -22,7 +22,7 @@ using TCloseQueryEvent = std::function<void(TEmbeddedBrowser& Sender, bool& CanC
 // How a wait for the page ended. Complete, TimedOut (no sign of progress for WaitLimitMs) and
 // Failed (the engine reported that the navigation failed) let the caller go on; after
 // HostDestroyed or Quit the caller must not go on: the host is gone, or the program is quitting.
-enum class [[nodiscard]] WaitResult { Complete, TimedOut, Failed, HostDestroyed, Quit };
+enum class [[nodiscard]] WaitResult{Complete, TimedOut, Failed, HostDestroyed, Quit};
 
 // True when the caller of a wait may go on.
 inline bool CanGoOn(WaitResult r) {

@@ -107,7 +107,6 @@ protected:
 
 private:
     friend class OleSite;
-class EventSink;
     friend class EventSink;
 
     void CreateControlWindow();
