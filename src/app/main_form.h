@@ -1,0 +1,130 @@
+// TMainForm: the program's MDI frame. Start-up and exit with the settings and list files,
+// the tab strip with the one way of opening a browser window, the search bar and site list
+// (its handlers live in main_form_search.cpp) and the main menu.
+#pragma once
+
+#include "toolkit/controls.h"
+#include "toolkit/forms.h"
+#include "toolkit/menus.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+enum class TTabAction { TabSync = 0, TabRemove = 1, TabAdd = 2, TabRefresh = 3 };
+
+class TMDIChild;
+
+// Where the frame finds its files and what it opens at first show. The program takes them
+// from its module path, its working directory and its command line; tests give their own.
+struct TFrameStart {
+    std::wstring programFolder;          // empty: the folder of the program file
+    std::wstring settingsPath;           // empty: "kvbr.ini" in the working directory
+    std::vector<std::wstring> arguments; // addresses, one window each
+    bool useCommandLine = true;          // take the arguments from the process command line
+};
+
+class TMainForm : public tk::MDIFrameForm {
+public:
+    TMainForm();
+    explicit TMainForm(const TFrameStart& start);
+    ~TMainForm() override;
+
+    std::wstring ProgramFolder;          // with trailing separator
+    std::vector<std::string> ListBoxURL; // shared address history, ANSI lines, most recent first
+
+    // Main menu.
+    tk::Menu MainMenu1;
+    tk::MenuItem File1, FileNewItem, FileOpenItem, FileCloseItem, FileSaveAsItem, SaveAsText1,
+        print1, PrintSet1, Printpreview1, FileExitItem;
+    tk::MenuItem Edit1, CutItem, CopyItem, PasteItem, N5, N6;
+    tk::MenuItem N8, T2, N10, N9, N11, S1;
+    tk::MenuItem T1, N13, N14, Internet1;
+    tk::MenuItem N19;
+    tk::MenuItem Window1, WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem,
+        WindowArrangeItem;
+    tk::MenuItem Help1, HelpAboutItem, N16, N18;
+
+    // Cool bar with the tool bar and the tab strip.
+    tk::CoolBar CoolBar1;
+    tk::ToolBar ToolBar2;
+    tk::TabControl TabControl1;
+    tk::ComboBox ComboBox1; // drop-down list, items = ANSI lines
+    tk::Edit Edit2;         // the search word, initially "电影"
+    tk::SpeedButton SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4;
+    int ToolButton9 = 0, ToolButton1 = 0, ToolButton2 = 0, ToolButton4 = 0; // button ids
+    tk::ImageList ImageList1;
+    tk::ActionList ActionList1;
+    tk::Action FileNew1, FileExit1;
+
+    int LastTabIndex = 0;
+    double LastTabTime = 0; // local date and time in days since 1899-12-30
+    // The clock of the double-click test (local time in days); tests replace it.
+    std::function<double()> Now;
+
+    TMDIChild* OpenBrowserWindow(const std::wstring& caption); // creates, captions, registers its
+                                                               // tab; it becomes active
+    int BrowserWindowCount() const;         // open browser windows (the frame's MDI children)
+    TMDIChild* ActiveBrowserWindow() const; // or null
+    void UpdateWindowTabs(TMDIChild* window, TTabAction action);
+    // The windows of the tabs, in tab order.
+    std::vector<TMDIChild*> TabWindows() const;
+
+    void SetSiteItems(std::vector<std::string> items); // replaces ComboBox1's items
+    const std::vector<std::string>& SiteItems() const;
+
+    // Handlers of the frame.
+    void FormCreate();
+    void FormShow() override;
+    void FormCloseQuery(bool& CanClose) override;
+    void TabControl1Change();
+    void TabControl1MouseUp(int button, int x, int y);
+    void ActionList1Update();
+    void FileNew1Execute();
+    void FileExit1Execute();
+    void N9Click();
+    void N10Click();
+    void N11Click();
+    void S1Click();
+    void N14Click();
+    // Shows or hides the bars of a browser window as N9, N11 and S1 say.
+    void ApplyViewSettings(TMDIChild* window);
+
+    // Handlers defined in main_form_search.cpp:
+    void SpeedButton1Click(); // "网页"
+    void SpeedButton2Click(); // "图片"
+    void SpeedButton3Click(); // "MP3"
+    void SpeedButton4Click(); // "百度"
+    void ComboBox1CloseUp();
+    void ToolButton4Click(); // download the site list
+
+    // The settings file as opened at start and at exit.
+    const std::wstring& SettingsPath() const { return settingsPath_; }
+
+protected:
+    void DoCloseQuery(bool& canClose) override;
+    int TopBarsHeight() override;
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    struct Tab {
+        TMDIChild* window;
+        std::wstring text;
+        std::wstring source; // the caption the text was made from
+    };
+    void CreateMenu();
+    void CreateBars();
+    void ReadSettingsFile();
+    void WriteFiles();
+    void LayoutBars();
+
+    TFrameStart start_;
+    std::wstring settingsPath_;
+    std::vector<Tab> tabs_;
+    std::vector<TMDIChild*> tabOrderBeforeClose_;
+    HACCEL accelerators_ = nullptr;
+    int acceleratorFilter_ = 0;
+};
+
+extern TMainForm* MainForm;

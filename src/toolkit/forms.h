@@ -1,0 +1,129 @@
+// Forms: the MDI frame with its client window and the MDI child forms it holds.
+//
+// Closing a form runs its close query (which may refuse) and then its close action. A child
+// whose action is Free is destroyed through a posted release message, after the messages
+// already queued for it, and never while CanRelease() says no (for example while one of its
+// controls is delivering an event that would return into the freed object).
+#pragma once
+
+#include "toolkit/window.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+enum class CloseAction { None, Hide, Free, Minimize };
+
+class Form : public Window {
+public:
+    std::wstring Caption() const { return caption_; }
+    void SetCaption(const std::wstring& caption);
+    HFONT FontHandle() const { return font_.Handle(); }
+
+    // The normal close: close query, then the close action. Returns true when it was allowed.
+    bool Close();
+    // True once the form has been allowed to close and waits for its destruction.
+    bool Closing() const { return closing_; }
+
+protected:
+    virtual void DoCloseQuery(bool& canClose);
+    virtual void DoClose(CloseAction& action);
+    // Carries out a close action that was allowed.
+    virtual void CloseAllowed(CloseAction action) = 0;
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    std::wstring caption_;
+    Font font_;
+    bool closing_ = false;
+};
+
+class MDIChildForm;
+
+class MDIFrameForm : public Form {
+public:
+    MDIFrameForm();
+    ~MDIFrameForm() override;
+
+    HWND ClientHandle() const { return client_; }
+    // Children in creation order, including those waiting for their release.
+    const std::vector<MDIChildForm*>& Children() const { return children_; }
+    // Children that are not closing.
+    int MDIChildCount() const;
+    MDIChildForm* ActiveMDIChild() const;
+
+    // Shows the frame; the first time also runs FormShow.
+    void Show(int showCommand = SW_SHOWDEFAULT);
+    // Destroys every child form without asking it (end of the application).
+    void FreeChildren() noexcept;
+
+protected:
+    // Creates the frame window with its menu bar (may be null) and its MDI client, the
+    // platform's window list appended to windowMenu.
+    void CreateFrame(const std::wstring& caption, int width, int height, HMENU menuBar,
+                     HMENU windowMenu);
+    // Asks every child's close query first, then the frame's own FormCloseQuery.
+    void DoCloseQuery(bool& canClose) override;
+    virtual void FormCloseQuery(bool& canClose);
+    virtual void FormShow() {}
+    // Height of the bars above the MDI client area.
+    virtual int TopBarsHeight() { return 0; }
+    // Lays the client area out below the bars; called on size changes.
+    void LayoutClient();
+    void CloseAllowed(CloseAction action) override;
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    friend class MDIChildForm;
+    void AddChild(MDIChildForm* child);
+    void RemoveChild(MDIChildForm* child) noexcept;
+
+    HWND client_ = nullptr;
+    std::vector<MDIChildForm*> children_;
+    bool shown_ = false;
+    int filterId_ = 0;
+};
+
+// A child form of an MDI frame, created shown and maximised. Always allocated with new: it
+// deletes itself when released or when its window is destroyed with the frame.
+class MDIChildForm : public Form {
+public:
+    MDIChildForm(const MDIChildForm&) = delete;
+    MDIChildForm& operator=(const MDIChildForm&) = delete;
+
+    MDIFrameForm& Frame() const { return frame_; }
+    bool Maximized() const;
+    void Maximize();
+    void Restore();
+    // Brings the form to the front of the MDI area and activates it.
+    void Activate();
+
+    // Asks the close query only (the frame's exit asks every child before its own query).
+    bool QueryClose();
+
+protected:
+    explicit MDIChildForm(MDIFrameForm& frame);
+    ~MDIChildForm() override;
+    // Creates the child window (maximised) with its font.
+    void CreateChild(const std::wstring& caption, HFONT font);
+    // False while the form must not be destroyed yet; the release is tried again later.
+    virtual bool CanRelease() const { return true; }
+    // Default action of an MDI child is Minimize; forms that free themselves override DoClose.
+    void DoClose(CloseAction& action) override;
+    void CloseAllowed(CloseAction action) override;
+
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void WindowDestroyed() noexcept override;
+
+private:
+    friend class MDIFrameForm;
+    MDIFrameForm& frame_;
+    bool deleting_ = false;
+};
+
+} // namespace tk
