@@ -11,7 +11,7 @@ WINE="${WINE:-/usr/lib/wine/wine64}"
 
 KV_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine xvfb xauth
-  fonts-wqy-microhei imagemagick x11-apps locales python3 procps)
+  fonts-wqy-microhei imagemagick x11-apps x11-utils locales python3 procps)
 
 kv_log() { printf '== %s\n' "$*" >&2; }
 
@@ -27,6 +27,16 @@ kv_ensure_packages() {
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# The Unix locale behind LC_ALL=zh_CN.UTF-8 (Wine only needs the name; this silences warnings).
+kv_ensure_locale() {
+  locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$' && return 0
+  [ "$(id -u)" -eq 0 ] || return 0
+  [ -f /etc/locale.gen ] || return 0
+  sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+  locale-gen >/dev/null 2>&1 || true
 }
 
 kv_build_native() {

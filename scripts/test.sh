@@ -5,6 +5,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 KV_TEST_TIMEOUT="${KV_TEST_TIMEOUT:-300}"
 kv_ensure_packages
+kv_ensure_locale
 kv_build_native
 kv_build_win
 
