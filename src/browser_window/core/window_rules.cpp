@@ -7,7 +7,10 @@ namespace kv {
 ProgressView ProgressFor(int32_t progress, int32_t progressMax) {
     if (progress >= 1 && progressMax >= 2) {
         const int64_t percent = static_cast<int64_t>(progress) * 100 / progressMax;
-        return {static_cast<int>(percent), true};
+        // Far above 100 when Progress exceeds ProgressMax: kept in range so the bar still
+        // shows full instead of a wrapped-around value.
+        const int64_t kLimit = INT32_MAX;
+        return {static_cast<int>(percent > kLimit ? kLimit : percent), true};
     }
     return {1, false};
 }

@@ -13,7 +13,8 @@ struct ProgressView {
     bool visible;
 };
 // Progress >= 1 and ProgressMax >= 2: position Progress*100/ProgressMax (64-bit product,
-// truncated), shown; otherwise position 1, hidden. (The bar itself clamps above 100.)
+// truncated, held at INT32_MAX), shown; otherwise position 1, hidden. (The bar itself clamps
+// above 100.)
 ProgressView ProgressFor(int32_t progress, int32_t progressMax);
 
 enum class NavCommand { None, Forward, Back };
