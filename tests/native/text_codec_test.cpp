@@ -44,10 +44,13 @@ TEST(EqualIgnoreCase, NonAsciiLettersFoldThroughWideText) {
     EXPECT_FALSE(Western().EqualIgnoreCase("\xD7", "\xF7")); // × and ÷ are no case pair
 }
 
-TEST(EqualIgnoreCase, CutLeadByteMatchesOnlyItself) {
+TEST(EqualIgnoreCase, BrokenCharactersMatchOnlyThemselves) {
     EXPECT_TRUE(Gbk().EqualIgnoreCase("a\x81", "A\x81"));
     EXPECT_FALSE(Gbk().EqualIgnoreCase("a\x81", "a\x82"));
     EXPECT_FALSE(Gbk().EqualIgnoreCase("a\x81", "a"));
+    // Two byte pairs that are no GBK characters (0x7F is no trail byte) are not one text.
+    EXPECT_FALSE(Gbk().EqualIgnoreCase("\x81\x7F", "\x82\x7F"));
+    EXPECT_TRUE(Gbk().EqualIgnoreCase("\x81\x7F", "\x81\x7F"));
 }
 
 TEST(FoldCase, RangeEdges) {

@@ -11,6 +11,12 @@ unsigned char FoldAscii(unsigned char b) {
     return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + ('a' - 'A')) : b;
 }
 
+// What a converter gives for bytes that are no character of the code page; two different such
+// byte sequences are not the same text.
+bool IsUnmapped(wchar_t c) {
+    return c == L'?' || c == 0xFFFD;
+}
+
 } // namespace
 
 wchar_t FoldCase(wchar_t c) {
@@ -113,7 +119,8 @@ bool AnsiCodec::EqualIgnoreCase(std::string_view a, std::string_view b) const {
             }
             const std::wstring wa = FromAnsi(sa);
             const std::wstring wb = FromAnsi(sb);
-            if (wa.size() != 1 || wb.size() != 1 || FoldCase(wa[0]) != FoldCase(wb[0])) {
+            if (wa.size() != 1 || wb.size() != 1 || IsUnmapped(wa[0]) || IsUnmapped(wb[0]) ||
+                FoldCase(wa[0]) != FoldCase(wb[0])) {
                 return false;
             }
         }
