@@ -70,7 +70,7 @@ int main() {
                    [](char c) { return static_cast<char>(std::toupper(c)); });
     const std::string absent = "http://www.site1.example.com/not-in-the-history";
 
-    std::vector<double> move, insert;
+    std::vector<double> move, insert, find;
     for (int run = 0; run < kRuns; ++run) {
         size_t from = 0;
         move.push_back(MicrosecondsOf([&] { from = kv::RecordAtFront(lines, present, codec); }));
@@ -87,8 +87,15 @@ int main() {
             return 1;
         }
         lines.erase(lines.begin());
+
+        find.push_back(MicrosecondsOf([&] { from = kv::FindLine(lines, absent, codec); }));
+        if (from != std::string::npos) {
+            return 1;
+        }
     }
     std::printf("history_move_to_front_100k %.1f us\n", Median(move));
     std::printf("history_insert_100k %.1f us\n", Median(insert));
+    // The look-up alone, without moving the lines.
+    std::printf("history_find_absent_100k %.1f us\n", Median(find));
     return 0;
 }
