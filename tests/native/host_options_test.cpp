@@ -32,17 +32,6 @@ TEST(ItemIdListSize, MalformedOrUnclosed) {
     EXPECT_EQ(SizeOf({9, 0, 'a', 'b', 0, 0}), 0u); // an item past the end
 }
 
-TEST(HostOptions, FlagValuesOfThePlatform) {
-    using D = host::TDownloadControlOption;
-    EXPECT_EQ(host::DownloadControlValueOf(host::DefaultDownloadOptions()), 0x70u);
-    EXPECT_EQ(host::DownloadControlValueOf({D::DLCTL_SILENT, D::DLCTL_NO_SCRIPTS}), 0x40000080u);
-    EXPECT_EQ(host::DownloadControlValueOf({}), 0u);
-    using U = host::TUserInterfaceOption;
-    EXPECT_EQ(host::HostUIFlagsValueOf({U::NO3DBORDER, U::THEME}), 0x40004u);
-    EXPECT_EQ(host::HostUIFlag(U::ENABLE_INPLACE_NAVIGATION), 0x10000u);
-    EXPECT_EQ(host::HostUIFlag(U::ENABLE_ACTIVEX_INACTIVATE_MODE), 0x20000000u);
-}
-
 TEST(HostOptions, BlankAddress) {
     EXPECT_TRUE(host::IsBlankAddress(L""));
     EXPECT_TRUE(host::IsBlankAddress(L" \t\r\n"));

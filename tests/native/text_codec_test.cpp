@@ -84,3 +84,8 @@ TEST(AnsiCodec, PrefixBytesKeepsWholeCharacters) {
     EXPECT_EQ(Western().PrefixBytes(text, 3), 3u);
     EXPECT_EQ(Gbk().PrefixBytes("a\x81", 5), 2u); // a cut lead byte counts as one
 }
+
+TEST(LowerAsciiLetters, OnlyAsciiLetters) {
+    EXPECT_EQ(kv::LowerAsciiLetters(L"HTTP://WWW.Example.COM/Ä中Ｚ@[`"),
+              L"http://www.example.com/Ä中Ｚ@[`");
+}

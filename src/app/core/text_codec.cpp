@@ -76,6 +76,16 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
+std::wstring LowerAsciiLetters(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) {
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c + (L'a' - L'A'));
+        }
+    }
+    return out;
+}
+
 size_t AnsiCodec::CharLength(std::string_view text, size_t pos) const {
     if (pos + 1 < text.size() && IsLeadByte(static_cast<unsigned char>(text[pos]))) {
         return 2;

@@ -37,4 +37,7 @@ wchar_t FoldCase(wchar_t c);
 // True when every byte of text is below 0x80.
 bool IsAscii(std::string_view text);
 
+// ASCII letters A..Z lowered, everything else kept (command-line addresses).
+std::wstring LowerAsciiLetters(std::wstring_view text);
+
 } // namespace kv
