@@ -1,3 +1,34 @@
-#include <windows.h>
+// Program entry: OLE for the user-interface thread, common controls, the application object,
+// the frame, the message loop.
+#include "app/main_form.h"
+#include "toolkit/application.h"
+#include "toolkit/error.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Once for the process, before the first engine is created.
+    HRESULT ole = OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
+                                              ICC_TAB_CLASSES | ICC_USEREX_CLASSES |
+                                              ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    tk::Application::Initialize(instance);
+
+    int exitCode = 0;
+    TMainForm* frame = nullptr;
+    tk::Guard([&] { frame = new TMainForm(); });
+    if (frame != nullptr) {
+        tk::Guard([&] { frame->Show(showCommand); });
+        if (!tk::Application::Terminated()) {
+            exitCode = tk::Application::Run();
+        }
+    }
+    tk::Guard([&] { delete frame; });
+    if (SUCCEEDED(ole)) {
+        OleUninitialize(); // errors at the very end are of no interest
+    }
+    return exitCode;
+}

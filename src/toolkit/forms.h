@@ -74,6 +74,9 @@ protected:
     void LayoutClient();
     void CloseAllowed(CloseAction action) override;
 
+    // A menu command (WM_COMMAND from a menu or accelerator); true when it was handled.
+    virtual bool MenuDispatch(UINT id);
+
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -108,6 +111,9 @@ public:
 protected:
     explicit MDIChildForm(MDIFrameForm& frame);
     ~MDIChildForm() override;
+    // Destroys the window now; a derived form calls it first in its destructor, so that no
+    // message reaches it once its members are gone.
+    void DestroyForm() noexcept;
     // Creates the child window (maximised) with its font.
     void CreateChild(const std::wstring& caption, HFONT font);
     // False while the form must not be destroyed yet; the release is tried again later.

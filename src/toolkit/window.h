@@ -24,6 +24,11 @@ constexpr UINT CM_RELEASE = WM_APP + 0x0100;
 // is not a wrapped control (the message then gets its default treatment).
 bool ReflectNotification(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+// Number of window procedures of the program's windows and controls running right now on
+// this thread (nested calls count). A form is freed only when none is running.
+int HandlerDepth();
+int& HandlerDepthRef();
+
 // Dots per inch of a window (96 when unknown) and a design pixel size scaled to it.
 UINT DpiOf(HWND window);
 int Scale(HWND window, int pixels);
@@ -85,6 +90,8 @@ protected:
     static void Bind(HWND hwnd, Window* window);
 
     HWND hwnd_ = nullptr;
+    // Set while handling a message: the object is deleted once no handler runs any more.
+    bool deleteAfterMessage_ = false;
 };
 
 // A system control (button, tool bar, combo box ...) subclassed by the program.

@@ -1,0 +1,581 @@
+#include "app/main_form.h"
+
+#include "app/core/history.h"
+#include "app/core/line_file.h"
+#include "app/core/search_config.h"
+#include "app/core/settings.h"
+#include "app/core/tab_caption.h"
+#include "app/frame_images.h"
+#include "browser_window/mdi_child.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/error.h"
+#include "toolkit/files.h"
+#include "toolkit/system_codec.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// Design sizes in pixels at 96 DPI.
+constexpr int kToolBarHeight = 26;
+constexpr int kSiteListWidth = 68;
+constexpr int kSearchSeparator = 8;
+constexpr int kSearchWordWidth = 128;
+constexpr int kSearchButtonWidth = 36;
+constexpr int kTabBandMinWidth = 100;
+constexpr int kTabBandWidth = 300;
+constexpr int kFrameWidth = 750;
+constexpr int kFrameHeight = 387;
+
+// Days from 1601-01-01 (file times) to 1899-12-30 (the start of the date-time scale).
+constexpr double kFileTimeEpochDays = 109205.0;
+constexpr double kFileTimeUnitsPerDay = 864000000000.0;
+
+double LocalNowDays() {
+    FILETIME utc{};
+    FILETIME local{};
+    GetSystemTimeAsFileTime(&utc);
+    FileTimeToLocalFileTime(&utc, &local);
+    ULARGE_INTEGER u{};
+    u.LowPart = local.dwLowDateTime;
+    u.HighPart = local.dwHighDateTime;
+    return static_cast<double>(u.QuadPart) / kFileTimeUnitsPerDay - kFileTimeEpochDays;
+}
+
+std::wstring ModuleFolder() {
+    wchar_t path[261] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, 261);
+    std::wstring p(path, n);
+    size_t slash = p.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1);
+}
+
+std::vector<std::wstring> CommandLineArguments() {
+    std::vector<std::wstring> args;
+    int n = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &n);
+    if (argv == nullptr) {
+        return args;
+    }
+    for (int i = 1; i < n; ++i) {
+        args.emplace_back(argv[i]);
+    }
+    LocalFree(argv);
+    return args;
+}
+
+// Command-line addresses are lower-cased, ASCII letters only.
+std::wstring AsciiLower(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'A' && c <= L'Z') {
+            c = static_cast<wchar_t>(c - L'A' + L'a');
+        }
+    }
+    return text;
+}
+
+bool Stopped(host::WaitResult r) {
+    return r == host::WaitResult::HostDestroyed || r == host::WaitResult::Quit;
+}
+
+} // namespace
+
+TMainForm::TMainForm() : TMainForm(TFrameStart{}) {}
+
+TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
+    if (MainForm == nullptr) {
+        MainForm = this;
+    }
+    Now = LocalNowDays;
+    settingsPath_ =
+        start_.settingsPath.empty() ? std::wstring(kv::kSettingsFileName) : start_.settingsPath;
+    if (start_.useCommandLine) {
+        start_.arguments = CommandLineArguments();
+    }
+    CreateMenu();
+    CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
+                Window1.Submenu());
+    tk::Application::SetMainWindow(tk::Form::Handle());
+    // Font "宋体", GB2312, 12 pixels high.
+    font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, tk::DpiOf(tk::Form::Handle()));
+    CreateBars();
+    FormCreate();
+    LayoutBars();
+    ActionList1.OnUpdate = [this] { ActionList1Update(); };
+    ActionList1.Start();
+}
+
+TMainForm::~TMainForm() {
+    ActionList1.Stop();
+    if (acceleratorFilter_ != 0) {
+        tk::Application::RemoveMessageFilter(acceleratorFilter_);
+    }
+    FreeChildren();
+    DestroyHandle();
+    if (accelerators_ != nullptr) {
+        DestroyAcceleratorTable(accelerators_);
+    }
+    if (MainForm == this) {
+        MainForm = nullptr;
+    }
+}
+
+// ---- Construction
+
+void TMainForm::CreateMenu() {
+    MainMenu1 = tk::Menu::CreateBar();
+    HMENU bar = MainMenu1.Handle();
+
+    File1.CreateSubmenu(bar, L"文件(&A)");
+    HMENU file = File1.Submenu();
+    FileNewItem.Create(file, L"新建(&N)\tCtrl+N", [this] { FileNew1.Execute(); });
+    FileOpenItem.Create(file, L"打开(&O)\tCtrl+O");
+    FileCloseItem.Create(file, L"关闭(&C)", [this] {
+        if (TMDIChild* w = ActiveBrowserWindow()) {
+            w->Close();
+        }
+    });
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    FileSaveAsItem.Create(file, L"另存为(&A)");
+    SaveAsText1.Create(file, L"保存文本(&T)");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    print1.Create(file, L"打印(&P)");
+    PrintSet1.Create(file, L"打印设置(&S)");
+    Printpreview1.Create(file, L"打印预览(&V)");
+    AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
+    FileExitItem.Create(file, L"退出(&E)", [this] { FileExit1.Execute(); });
+
+    Edit1.CreateSubmenu(bar, L"编辑(&E)");
+    HMENU edit = Edit1.Submenu();
+    CutItem.Create(edit, L"剪切(&T)\tCtrl+X");
+    CopyItem.Create(edit, L"拷贝(&C)\tCtrl+C");
+    PasteItem.Create(edit, L"粘贴(&V)\tCtrl+V");
+    AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+    N5.Create(edit, L"全选\tCtrl+A");
+    AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
+    N6.Create(edit, L"查找\tCtrl+F");
+
+    N8.CreateSubmenu(bar, L"查看&(V)");
+    T2.CreateSubmenu(N8.Submenu(), L"工具栏(&T)");
+    HMENU bars = T2.Submenu();
+    N10.Create(bars, L"分页栏(&P)", [this] { N10Click(); });
+    AppendMenuW(bars, MF_SEPARATOR, 0, nullptr);
+    N9.Create(bars, L"标准工具栏(&A)", [this] { N9Click(); });
+    N11.Create(bars, L"地址栏(&S)", [this] { N11Click(); });
+    S1.Create(bars, L"状态栏(&S)", [this] { S1Click(); });
+
+    T1.CreateSubmenu(bar, L"工具(&T)");
+    N13.CreateSubmenu(T1.Submenu(), L"弹出窗口设置");
+    N14.Create(N13.Submenu(), L"阻止弹出窗口", [this] { N14Click(); });
+    Internet1.Create(T1.Submenu(), L"Internet 选项(&O)");
+
+    N19.Create(bar, L"激活收藏");
+
+    Window1.CreateSubmenu(bar, L"窗口(&W)");
+    HMENU window = Window1.Submenu();
+    WindowCascadeItem.Create(window, L"平铺(&C)",
+                             [this] { SendMessageW(ClientHandle(), WM_MDICASCADE, 0, 0); });
+    WindowTileItem.Create(window, L"水平(&H)", [this] {
+        SendMessageW(ClientHandle(), WM_MDITILE, MDITILE_HORIZONTAL, 0);
+    });
+    WindowTileItem2.Create(window, L"垂直(&V)", [this] {
+        SendMessageW(ClientHandle(), WM_MDITILE, MDITILE_VERTICAL, 0);
+    });
+    WindowMinimizeItem.Create(window, L"最小化(&M)", [this] {
+        for (tk::MDIChildForm* c : Children()) {
+            if (!c->Closing()) {
+                ShowWindow(c->Handle(), SW_MINIMIZE);
+            }
+        }
+    });
+    WindowArrangeItem.Create(window, L"分组(&A)",
+                             [this] { SendMessageW(ClientHandle(), WM_MDIICONARRANGE, 0, 0); });
+
+    Help1.CreateSubmenu(bar, L"帮助(&H)");
+    HMENU help = Help1.Submenu();
+    HelpAboutItem.Create(help, L"关于(&A)", [this] {
+        TMDIChild* w =
+            OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+        w->WebBrowser1->NavigateUrl(tk::SystemCodec().FromAnsi(kv::MakerHomeUrl()));
+    });
+    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+    N16.Create(help, L"使用说明(&B)", [this] {
+        TMDIChild* w =
+            OpenBrowserWindow(kv::WindowCaption(kv::kHelpCaptionPrefix, BrowserWindowCount()));
+        w->WebBrowser1->NavigateUrl(
+            tk::SystemCodec().FromAnsi(kv::MakerPageUrl("/kvbr/online.html")));
+    });
+    AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+    N18.Create(help, L"更新浏览器", [this] {
+        TMDIChild* w =
+            OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+        w->WebBrowser1->NavigateUrl(tk::SystemCodec().FromAnsi(kv::MakerPageUrl("/kvbr/kvbr.exe")));
+    });
+
+    FileNew1.OnExecute = [this] { FileNew1Execute(); };
+    FileExit1.OnExecute = [this] { FileExit1Execute(); };
+
+    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'N', static_cast<WORD>(FileNewItem.Command())}};
+    accelerators_ = CreateAcceleratorTableW(keys, 1);
+    acceleratorFilter_ = tk::Application::AddMessageFilter([this](MSG& msg) {
+        HWND frame = tk::Form::Handle();
+        if (accelerators_ == nullptr || frame == nullptr || !IsWindowEnabled(frame)) {
+            return false;
+        }
+        if (msg.hwnd != frame && !IsChild(frame, msg.hwnd)) {
+            return false;
+        }
+        return TranslateAcceleratorW(frame, accelerators_, &msg) != 0;
+    });
+}
+
+void TMainForm::CreateBars() {
+    HWND h = tk::Form::Handle();
+    HFONT font = font_.Handle();
+    auto S = [h](int px) { return tk::Scale(h, px); };
+
+    ImageList1 = CreateFrameImages(h);
+
+    CoolBar1.Create(h);
+    CoolBar1.OnHeightChange = [this] { LayoutClient(); };
+
+    tk::ToolBar::Options o;
+    o.flat = true;
+    o.tooltips = true;
+    ToolBar2.Create(CoolBar1.Handle(), o);
+    ToolBar2.SetImages(ImageList1.Handle(), nullptr);
+    ToolButton9 = ToolBar2.AddButton(
+        6, [this] { FileNew1.Execute(); }, L"新建");
+    ToolButton1 = ToolBar2.AddButton(7, {}, L"打开");
+    ToolButton2 = ToolBar2.AddButton(8, {}, L"Save As|Save current file with different name");
+
+    ComboBox1.Create(ToolBar2.Handle(), tk::ComboBox::Kind::DropDownList, 0, 0, S(kSiteListWidth),
+                     S(200), font);
+    ComboBox1.OnCloseUp = [this] { ComboBox1CloseUp(); };
+    ToolBar2.AddControl(ComboBox1, S(kSiteListWidth));
+    ToolButton4 = ToolBar2.AddButton(12, [this] { ToolButton4Click(); });
+    ToolBar2.AddSeparator(S(kSearchSeparator));
+
+    Edit2.Create(ToolBar2.Handle(), 0, 0, S(kSearchWordWidth), S(21), font);
+    Edit2.SetText(L"电影");
+    ToolBar2.AddControl(Edit2, S(kSearchWordWidth));
+    struct Search {
+        tk::SpeedButton* button;
+        const wchar_t* caption;
+        void (TMainForm::*handler)();
+    };
+    Search searches[] = {{&SpeedButton1, L"网页", &TMainForm::SpeedButton1Click},
+                         {&SpeedButton2, L"图片", &TMainForm::SpeedButton2Click},
+                         {&SpeedButton3, L"MP3", &TMainForm::SpeedButton3Click},
+                         {&SpeedButton4, L"百度", &TMainForm::SpeedButton4Click}};
+    for (const Search& s : searches) {
+        s.button->Create(ToolBar2.Handle(), s.caption, 0, 0, S(kSearchButtonWidth), S(22), font);
+        auto handler = s.handler;
+        s.button->OnClick = [this, handler] { (this->*handler)(); };
+        ToolBar2.AddControl(*s.button, S(kSearchButtonWidth));
+    }
+    SIZE tb = ToolBar2.IdealSize();
+    int barHeight = std::max<int>(tb.cy, S(kToolBarHeight));
+    ToolBar2.SetBounds(0, 0, tb.cx, barHeight);
+
+    TabControl1.Create(CoolBar1.Handle(), 0, 0, S(kTabBandWidth), S(24), font);
+    TabControl1.OnChange = [this] { TabControl1Change(); };
+    TabControl1.OnMouseUp = [this](int button, int x, int y) { TabControl1MouseUp(button, x, y); };
+    int tabHeight = TabControl1.IdealHeight();
+
+    CoolBar1.AddBand(ToolBar2.Handle(), L"", tb.cx, barHeight, tb.cx + S(12));
+    CoolBar1.AddBand(TabControl1.Handle(), L"", S(kTabBandMinWidth), std::max(tabHeight, barHeight),
+                     S(kTabBandWidth));
+}
+
+void TMainForm::FormCreate() {
+    const kv::AnsiCodec& codec = tk::SystemCodec();
+    ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
+    SetSiteItems(kv::BuiltInSiteItems(codec));
+    // Unreadable list files are reported and the start goes on with what is there.
+    std::wstring history = ProgramFolder + kv::kHistoryFileName;
+    if (tk::FileExists(history)) {
+        tk::Guard([&] { ListBoxURL = kv::SplitLines(tk::ReadFileBytes(history)); });
+    }
+    std::wstring sites = ProgramFolder + L"newslist.txt";
+    if (tk::FileExists(sites)) {
+        tk::Guard([&] { SetSiteItems(kv::SplitLines(tk::ReadFileBytes(sites))); });
+    }
+    kv::EnsurePartnerHome(ListBoxURL, codec);
+    tk::Application::SetTitle(L"KV浏览器");
+    LastTabTime = Now();
+    N10.SetChecked(true);
+    N11.SetChecked(true);
+    N9.SetChecked(true);
+    ReadSettingsFile();
+}
+
+void TMainForm::ReadSettingsFile() {
+    // Whatever goes wrong here is ignored: the defaults stay.
+    try {
+        kv::StartSettings s = kv::ReadSettings(kv::SplitLines(tk::ReadFileBytes(settingsPath_)));
+        if (s.tabTop) {
+            POINT p = CoolBar1.ChildPosition(1);
+            CoolBar1.SetChildPosition(1, s.tabLeft.value_or(p.x), *s.tabTop);
+        }
+        if (s.n10) {
+            N10.SetChecked(*s.n10);
+        }
+        if (s.n14) {
+            N14.SetChecked(*s.n14);
+        }
+        if (s.n11) {
+            N11.SetChecked(*s.n11);
+        }
+        if (s.n9) {
+            N9.SetChecked(*s.n9);
+        }
+        if (s.complete) {
+            CoolBar1.SetVisible(N10.Checked());
+        }
+    } catch (...) {
+    }
+}
+
+void TMainForm::FormShow() {
+    TMDIChild* first =
+        OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+    if (Stopped(first->WebBrowser1->NavigateBlank())) {
+        return; // the window or the program went away during the wait
+    }
+    for (const std::wstring& arg : start_.arguments) {
+        TMDIChild* w =
+            OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+        w->WebBrowser1->NavigateUrl(AsciiLower(arg));
+    }
+}
+
+// ---- Layout
+
+int TMainForm::TopBarsHeight() {
+    return CoolBar1.HandleAllocated() ? CoolBar1.Height() : 0;
+}
+
+void TMainForm::LayoutBars() {
+    HWND h = tk::Form::Handle();
+    if (h == nullptr || !CoolBar1.HandleAllocated()) {
+        return;
+    }
+    RECT r{};
+    GetClientRect(h, &r);
+    CoolBar1.Resize(r.right);
+    LayoutClient();
+}
+
+LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_SIZE) {
+        LayoutBars();
+        return 0;
+    }
+    return tk::MDIFrameForm::WndProc(msg, wParam, lParam);
+}
+
+// ---- Exit
+
+void TMainForm::DoCloseQuery(bool& canClose) {
+    // Every window gives up its tab in its close query; if the exit does not happen after
+    // all, each open window gets its tab back in the old order.
+    std::vector<TMDIChild*> order = TabWindows();
+    try {
+        tk::MDIFrameForm::DoCloseQuery(canClose);
+    } catch (...) {
+        tk::ReportCurrentException();
+        canClose = false;
+    }
+    if (canClose) {
+        return;
+    }
+    auto alive = [this](TMDIChild* w) {
+        const auto& c = Children();
+        return std::find(c.begin(), c.end(), w) != c.end() && !w->Closing();
+    };
+    for (TMDIChild* w : order) {
+        if (alive(w)) {
+            UpdateWindowTabs(w, TTabAction::TabAdd);
+        }
+    }
+    for (tk::MDIChildForm* c : Children()) {
+        auto* w = static_cast<TMDIChild*>(c);
+        if (alive(w)) {
+            UpdateWindowTabs(w, TTabAction::TabAdd);
+        }
+    }
+}
+
+void TMainForm::FormCloseQuery(bool& CanClose) {
+    if (tk::MessageBox(L"真的要退出么?", L"Quelmar浏览器", MB_OKCANCEL) != IDOK) {
+        CanClose = false;
+        return;
+    }
+    WriteFiles();
+}
+
+void TMainForm::WriteFiles() {
+    tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, kv::JoinLines(ListBoxURL));
+    kv::SavedSettings s;
+    POINT tab = CoolBar1.ChildPosition(1);
+    s.tabTop = tab.y;
+    s.tabLeft = tab.x;
+    s.n10 = N10.Checked();
+    s.n14 = N14.Checked();
+    s.n11 = N11.Checked();
+    s.n9 = N9.Checked();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    s.year = now.wYear;
+    s.month = now.wMonth;
+    s.day = now.wDay;
+    tk::WriteFileReplacing(settingsPath_, kv::JoinLines(kv::WriteSettings(s)));
+}
+
+// ---- Browser windows and the tab strip
+
+TMDIChild* TMainForm::OpenBrowserWindow(const std::wstring& caption) {
+    TMDIChild* w = new TMDIChild(*this);
+    w->SetCaption(caption);
+    UpdateWindowTabs(w, TTabAction::TabAdd);
+    return w;
+}
+
+int TMainForm::BrowserWindowCount() const {
+    return MDIChildCount();
+}
+
+TMDIChild* TMainForm::ActiveBrowserWindow() const {
+    tk::MDIChildForm* c = ActiveMDIChild();
+    return c == nullptr || c->Closing() ? nullptr : static_cast<TMDIChild*>(c);
+}
+
+std::vector<TMDIChild*> TMainForm::TabWindows() const {
+    std::vector<TMDIChild*> v;
+    v.reserve(tabs_.size());
+    for (const Tab& t : tabs_) {
+        v.push_back(t.window);
+    }
+    return v;
+}
+
+void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
+    const kv::AnsiCodec& codec = tk::SystemCodec();
+    TMDIChild* active = ActiveBrowserWindow();
+    if (window != nullptr) {
+        auto it = std::find_if(tabs_.begin(), tabs_.end(),
+                               [window](const Tab& t) { return t.window == window; });
+        if (it != tabs_.end()) {
+            int index = static_cast<int>(it - tabs_.begin());
+            if (action == TTabAction::TabRemove) {
+                tabs_.erase(it);
+                TabControl1.DeleteTab(index);
+            } else if (action == TTabAction::TabRefresh) {
+                it->source = window->Caption();
+                it->text = kv::ShortTabCaption(it->source, codec);
+                TabControl1.SetTabText(index, it->text);
+            }
+        } else if (action == TTabAction::TabAdd) {
+            Tab t{window, {}, window->Caption()};
+            t.text = kv::ShortTabCaption(t.source, codec);
+            TabControl1.AddTab(t.text);
+            tabs_.push_back(std::move(t));
+        }
+    }
+    int selected = TabControl1.TabIndex();
+    for (size_t i = 0; i < tabs_.size(); ++i) {
+        Tab& t = tabs_[i];
+        std::wstring caption = t.window->Caption();
+        // The text is only made again when the caption changed, and only set when it differs.
+        if (caption != t.source) {
+            std::wstring text = kv::ShortTabCaption(caption, codec);
+            t.source = std::move(caption);
+            if (text != t.text) {
+                t.text = std::move(text);
+                TabControl1.SetTabText(static_cast<int>(i), t.text);
+            }
+        }
+        if (t.window == active && selected != static_cast<int>(i)) {
+            TabControl1.SetTabIndex(static_cast<int>(i));
+            selected = static_cast<int>(i);
+            ApplyViewSettings(active);
+        }
+    }
+}
+
+void TMainForm::ApplyViewSettings(TMDIChild* window) {
+    if (window != nullptr) {
+        window->SetBarsVisible(N9.Checked(), N11.Checked(), S1.Checked());
+    }
+}
+
+void TMainForm::TabControl1Change() {
+    int index = TabControl1.TabIndex();
+    if (index >= 0 && static_cast<size_t>(index) < tabs_.size()) {
+        tabs_[static_cast<size_t>(index)].window->Activate();
+    }
+}
+
+void TMainForm::TabControl1MouseUp(int, int, int) {
+    int selected = TabControl1.TabIndex();
+    if (kv::IsTabDoubleClick(selected, LastTabIndex, Now(), LastTabTime) &&
+        static_cast<size_t>(selected) < tabs_.size()) {
+        tabs_[static_cast<size_t>(selected)].window->Close();
+    }
+    LastTabIndex = TabControl1.TabIndex();
+    LastTabTime = Now();
+}
+
+void TMainForm::ActionList1Update() {
+    UpdateWindowTabs(nullptr, TTabAction::TabSync);
+}
+
+void TMainForm::SetSiteItems(std::vector<std::string> items) {
+    ComboBox1.SetItems(std::move(items));
+}
+
+const std::vector<std::string>& TMainForm::SiteItems() const {
+    return ComboBox1.Items();
+}
+
+// ---- Commands
+
+void TMainForm::FileNew1Execute() {
+    TMDIChild* w =
+        OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+    (void)w->WebBrowser1->NavigateBlank();
+}
+
+void TMainForm::FileExit1Execute() {
+    Close();
+}
+
+void TMainForm::N10Click() {
+    N10.SetChecked(!N10.Checked());
+    CoolBar1.SetVisible(N10.Checked());
+    LayoutClient();
+}
+
+void TMainForm::N9Click() {
+    N9.SetChecked(!N9.Checked());
+    ApplyViewSettings(ActiveBrowserWindow());
+}
+
+void TMainForm::N11Click() {
+    N11.SetChecked(!N11.Checked());
+    ApplyViewSettings(ActiveBrowserWindow());
+}
+
+void TMainForm::S1Click() {
+    S1.SetChecked(!S1.Checked());
+    ApplyViewSettings(ActiveBrowserWindow());
+}
+
+void TMainForm::N14Click() {
+    N14.SetChecked(!N14.Checked());
+}

@@ -1,0 +1,365 @@
+#include "toolkit/forms.h"
+
+#include "toolkit/error.h"
+#include "toolkit/menus.h"
+
+#include <algorithm>
+
+namespace tk {
+namespace {
+
+constexpr const wchar_t* kFrameClass = L"tkMDIFrame";
+constexpr const wchar_t* kChildClass = L"tkMDIChild";
+constexpr UINT kFirstChildId = 0xFF00;
+constexpr UINT_PTR kReleaseTimer = 0x7E1E;
+// A release that has to wait is tried again after this many milliseconds.
+constexpr UINT kReleaseRetryMs = 10;
+
+HICON ProgramIcon() {
+    HICON icon = LoadIconW(Application::Instance(), MAKEINTRESOURCEW(1));
+    return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+} // namespace
+
+// ---- Form
+
+void Form::SetCaption(const std::wstring& caption) {
+    caption_ = caption;
+    if (hwnd_ != nullptr) {
+        SetWindowTextW(hwnd_, caption_.c_str());
+    }
+}
+
+bool Form::Close() {
+    if (closing_ || hwnd_ == nullptr) {
+        return false;
+    }
+    bool canClose = true;
+    DoCloseQuery(canClose);
+    if (!canClose) {
+        return false;
+    }
+    CloseAction action = CloseAction::Hide;
+    DoClose(action);
+    if (action == CloseAction::None) {
+        return false;
+    }
+    CloseAllowed(action);
+    return true;
+}
+
+void Form::DoCloseQuery(bool&) {}
+
+void Form::DoClose(CloseAction&) {}
+
+LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CLOSE) {
+        Close();
+        return 0;
+    }
+    return Window::WndProc(msg, wParam, lParam);
+}
+
+// ---- MDIFrameForm
+
+MDIFrameForm::MDIFrameForm() = default;
+
+MDIFrameForm::~MDIFrameForm() {
+    FreeChildren();
+    if (filterId_ != 0) {
+        Application::RemoveMessageFilter(filterId_);
+    }
+    if (hwnd_ != nullptr && Application::MainWindow() == hwnd_) {
+        Application::SetMainWindow(nullptr);
+    }
+    DestroyHandle();
+}
+
+void MDIFrameForm::CreateFrame(const std::wstring& caption, int width, int height, HMENU menuBar,
+                               HMENU windowMenu) {
+    RegisterWindowClass(kFrameClass, CS_DBLCLKS, nullptr, ProgramIcon());
+    caption_ = caption;
+    // The system places and sizes a new frame; width and height apply only when it cannot.
+    (void)width;
+    (void)height;
+    CreateHandle(0, kFrameClass, caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar);
+    CLIENTCREATESTRUCT ccs{};
+    ccs.hWindowMenu = windowMenu;
+    ccs.idFirstChild = kFirstChildId;
+    client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0,
+                              0, 0, 0, hwnd_, nullptr, Application::Instance(), &ccs);
+    if (client_ == nullptr) {
+        ThrowLastError();
+    }
+    // The platform's MDI keys (Ctrl+F4, Ctrl+F6) for the children.
+    HWND client = client_;
+    filterId_ = Application::AddMessageFilter([client](MSG& msg) {
+        return IsWindow(client) && TranslateMDISysAccel(client, &msg) != FALSE;
+    });
+    LayoutClient();
+}
+
+int MDIFrameForm::MDIChildCount() const {
+    int n = 0;
+    for (MDIChildForm* c : children_) {
+        if (!c->Closing()) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+MDIChildForm* MDIFrameForm::ActiveMDIChild() const {
+    if (client_ == nullptr) {
+        return nullptr;
+    }
+    HWND active = reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0));
+    for (MDIChildForm* c : children_) {
+        if (c->Handle() == active && active != nullptr) {
+            return c;
+        }
+    }
+    return nullptr;
+}
+
+void MDIFrameForm::Show(int showCommand) {
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void MDIFrameForm::FreeChildren() noexcept {
+    while (!children_.empty()) {
+        MDIChildForm* c = children_.back();
+        delete c; // removes itself from children_
+    }
+}
+
+void MDIFrameForm::DoCloseQuery(bool& canClose) {
+    // Copy: a close query may change the list.
+    std::vector<MDIChildForm*> children = children_;
+    for (MDIChildForm* c : children) {
+        if (std::find(children_.begin(), children_.end(), c) == children_.end() || c->Closing()) {
+            continue;
+        }
+        c->DoCloseQuery(canClose);
+        if (!canClose) {
+            return;
+        }
+    }
+    FormCloseQuery(canClose);
+}
+
+void MDIFrameForm::FormCloseQuery(bool&) {}
+
+void MDIFrameForm::CloseAllowed(CloseAction) {
+    // Closing the frame ends the application: the children go without their close handlers.
+    closing_ = true;
+    bool isMain = Application::MainWindow() == hwnd_;
+    FreeChildren();
+    DestroyHandle();
+    if (isMain) {
+        Application::SetMainWindow(nullptr);
+        PostQuitMessage(0);
+    }
+}
+
+void MDIFrameForm::LayoutClient() {
+    if (hwnd_ == nullptr || client_ == nullptr) {
+        return;
+    }
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    int top = TopBarsHeight();
+    int height = r.bottom - top;
+    SetWindowPos(client_, nullptr, 0, top, r.right, height < 0 ? 0 : height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MDIFrameForm::AddChild(MDIChildForm* child) {
+    children_.push_back(child);
+}
+
+void MDIFrameForm::RemoveChild(MDIChildForm* child) noexcept {
+    children_.erase(std::remove(children_.begin(), children_.end(), child), children_.end());
+}
+
+LRESULT MDIFrameForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        LayoutClient();
+        return 0; // the frame places its client itself
+    case WM_COMMAND:
+        if (lParam == 0 && MenuDispatch(LOWORD(wParam))) {
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        // The menu bar belongs to the form's menu object, not to the window.
+        SetMenu(hwnd_, nullptr);
+        break;
+    default:
+        break;
+    }
+    return Form::WndProc(msg, wParam, lParam);
+}
+
+bool MDIFrameForm::MenuDispatch(UINT id) {
+    return MenuItem::Dispatch(id);
+}
+
+LRESULT MDIFrameForm::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefFrameProcW(hwnd_, client_, msg, wParam, lParam);
+}
+
+// ---- MDIChildForm
+
+MDIChildForm::MDIChildForm(MDIFrameForm& frame) : frame_(frame) {
+    frame_.AddChild(this);
+}
+
+MDIChildForm::~MDIChildForm() {
+    DestroyForm();
+    frame_.RemoveChild(this);
+}
+
+void MDIChildForm::DestroyForm() noexcept {
+    deleting_ = true;
+    if (hwnd_ != nullptr) {
+        HWND h = hwnd_;
+        KillTimer(h, kReleaseTimer);
+        if (frame_.ClientHandle() != nullptr && IsWindow(frame_.ClientHandle())) {
+            SendMessageW(frame_.ClientHandle(), WM_MDIDESTROY, reinterpret_cast<WPARAM>(h), 0);
+        }
+        if (hwnd_ == h) {
+            DestroyHandle();
+        }
+    }
+}
+
+void MDIChildForm::CreateChild(const std::wstring& caption, HFONT font) {
+    RegisterWindowClass(kChildClass, CS_DBLCLKS, GetSysColorBrush(COLOR_BTNFACE), ProgramIcon());
+    caption_ = caption;
+    MDICREATESTRUCTW mcs{};
+    mcs.szClass = kChildClass;
+    mcs.szTitle = caption_.c_str();
+    mcs.hOwner = Application::Instance();
+    mcs.x = CW_USEDEFAULT;
+    mcs.y = CW_USEDEFAULT;
+    mcs.cx = CW_USEDEFAULT;
+    mcs.cy = CW_USEDEFAULT;
+    mcs.style = WS_MAXIMIZE | WS_VISIBLE | WS_CLIPCHILDREN;
+    mcs.lParam = reinterpret_cast<LPARAM>(this);
+    HWND h = reinterpret_cast<HWND>(
+        SendMessageW(frame_.ClientHandle(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    if (h == nullptr) {
+        ThrowLastError();
+    }
+    hwnd_ = h;
+    if (font != nullptr) {
+        SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+bool MDIChildForm::Maximized() const {
+    return hwnd_ != nullptr && IsZoomed(hwnd_) != FALSE;
+}
+
+void MDIChildForm::Maximize() {
+    if (hwnd_ != nullptr) {
+        SendMessageW(frame_.ClientHandle(), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd_), 0);
+    }
+}
+
+void MDIChildForm::Restore() {
+    if (hwnd_ != nullptr) {
+        SendMessageW(frame_.ClientHandle(), WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd_), 0);
+    }
+}
+
+void MDIChildForm::Activate() {
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    if (IsIconic(hwnd_)) {
+        Restore();
+    }
+    if (!IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_SHOW);
+    }
+    SendMessageW(frame_.ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
+}
+
+bool MDIChildForm::QueryClose() {
+    bool canClose = true;
+    DoCloseQuery(canClose);
+    return canClose;
+}
+
+void MDIChildForm::DoClose(CloseAction& action) {
+    action = CloseAction::Minimize;
+}
+
+void MDIChildForm::CloseAllowed(CloseAction action) {
+    switch (action) {
+    case CloseAction::Free:
+        closing_ = true;
+        PostMessageW(hwnd_, CM_RELEASE, 0, 0);
+        break;
+    case CloseAction::Minimize:
+        ShowWindow(hwnd_, SW_MINIMIZE);
+        break;
+    case CloseAction::Hide:
+        ShowWindow(hwnd_, SW_HIDE);
+        break;
+    case CloseAction::None:
+        break;
+    }
+}
+
+LRESULT MDIChildForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case CM_RELEASE:
+        // Freed only when nothing of the program is running below this message (a handler
+        // that would return into the freed form) and the form agrees.
+        if (HandlerDepth() == 1 && CanRelease()) {
+            deleteAfterMessage_ = true;
+        } else {
+            SetTimer(hwnd_, kReleaseTimer, kReleaseRetryMs, nullptr);
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kReleaseTimer) {
+            KillTimer(hwnd_, kReleaseTimer);
+            PostMessageW(hwnd_, CM_RELEASE, 0, 0);
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Form::WndProc(msg, wParam, lParam);
+}
+
+LRESULT MDIChildForm::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefMDIChildProcW(hwnd_, msg, wParam, lParam);
+}
+
+void MDIChildForm::WindowDestroyed() noexcept {
+    // Destroyed with the frame rather than through the form: the form goes too.
+    if (!deleting_) {
+        deleting_ = true;
+        delete this;
+    }
+}
+
+} // namespace tk
