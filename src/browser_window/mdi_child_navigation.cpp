@@ -1,0 +1,112 @@
+// What a browser window does with an entered address, with each navigation start, and with a
+// page's request for a new window.
+#include "browser_window/mdi_child.h"
+
+#include "app/core/history.h"
+#include "app/core/tab_caption.h"
+#include "app/main_form.h"
+#include "browser_window/core/window_rules.h"
+#include "toolkit/application.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/system_codec.h"
+
+#include <oleauto.h>
+
+namespace {
+
+// Text of an event argument, which the engine passes by reference as a rule.
+std::wstring VariantText(VARIANT* v) {
+    while (v != nullptr && V_VT(v) == (VT_VARIANT | VT_BYREF)) {
+        v = V_VARIANTREF(v);
+    }
+    if (v == nullptr) {
+        return {};
+    }
+    if (V_VT(v) == VT_BSTR) {
+        return V_BSTR(v) ? std::wstring(V_BSTR(v), SysStringLen(V_BSTR(v))) : std::wstring();
+    }
+    if (V_VT(v) == (VT_BSTR | VT_BYREF)) {
+        BSTR s = V_BSTRREF(v) ? *V_BSTRREF(v) : nullptr;
+        return s ? std::wstring(s, SysStringLen(s)) : std::wstring();
+    }
+    VARIANT text;
+    VariantInit(&text);
+    std::wstring out;
+    if (SUCCEEDED(VariantChangeType(&text, v, 0, VT_BSTR)) && V_BSTR(&text)) {
+        out.assign(V_BSTR(&text), SysStringLen(V_BSTR(&text)));
+    }
+    VariantClear(&text);
+    return out;
+}
+
+} // namespace
+
+void TMDIChild::GoToAddress() {
+    const kv::AnsiCodec& codec = tk::SystemCodec();
+    // Set before the navigate call: the engine may report the navigation start inside it.
+    FRecordNextUrl = true;
+    std::string typed = codec.ToAnsi(URLS.Text());
+    kv::AddressDecision d = kv::DecideAddress(typed);
+    if (d.boxText != typed) {
+        URLS.SetText(codec.FromAnsi(d.boxText));
+    }
+    WebBrowser1->NavigateUrl(codec.FromAnsi(d.navigateTo));
+}
+
+void TMDIChild::WebBrowser1BeforeNavigate2(host::TWebBrowser&, IDispatch*, VARIANT* URL, VARIANT*,
+                                           VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*) {
+    if (WebBrowser1->CanFocus()) {
+        WebBrowser1->SetFocus();
+    }
+    const kv::AnsiCodec& codec = tk::SystemCodec();
+    std::string url = codec.ToAnsi(VariantText(URL));
+    kv::NavigationStart start = kv::OnNavigationStart(FRecordNextUrl, url);
+    if (start.focusOnly) {
+        return;
+    }
+    if (start.record) {
+        size_t i = kv::FindLine(URLS.Items(), url, codec);
+        if (i == std::string::npos) {
+            URLS.InsertItem(0, url);
+        } else {
+            URLS.MoveItemToFront(i);
+        }
+        (void)kv::RecordAtFront(MainFrame().ListBoxURL, url, codec);
+    }
+    StatusBar1.SetPanelText(0, codec.FromAnsi(url));
+    MainFrame().UpdateWindowTabs(this, TTabAction::TabRefresh);
+}
+
+void TMDIChild::WebBrowser1NewWindow2(host::TWebBrowser&, IDispatch** ppDisp,
+                                      VARIANT_BOOL* Cancel) {
+    TMainForm& frame = MainFrame();
+    if (frame.N14.Checked()) {
+        *Cancel = VARIANT_TRUE;
+        return;
+    }
+    int answer = tk::MessageBox(L"允许弹出窗口么？", L"弹出窗口", MB_OKCANCEL);
+    // Messages go on while the box is open: this window may have been closed meanwhile (it
+    // is only destroyed after this call returns), or the program asked to end.
+    if (answer != IDOK || Closing() || tk::Application::Terminated()) {
+        *Cancel = VARIANT_TRUE;
+        return;
+    }
+    // Until the new window's engine is handed back, a failure refuses the request.
+    *Cancel = VARIANT_TRUE;
+    TMDIChild* w = new TMDIChild(frame);
+    try {
+        w->SetCaption(kv::WindowCaption(kv::kWindowCaptionPrefix, frame.BrowserWindowCount()));
+        frame.UpdateWindowTabs(w, TTabAction::TabAdd);
+        IWebBrowser2* browser = w->WebBrowser1->DefaultInterface();
+        if (browser == nullptr) {
+            w->Close();
+            return;
+        }
+        browser->AddRef(); // the engine releases the object it receives
+        *ppDisp = browser;
+        *Cancel = VARIANT_FALSE;
+    } catch (...) {
+        w->Close();
+        throw;
+    }
+}
