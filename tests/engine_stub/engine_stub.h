@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <exdisp.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,16 +90,54 @@ public:
     virtual bool SiteAnswers(REFIID iid) = 0;
     // Reads an ambient property through the site's IDispatch; VT_EMPTY when not answered.
     virtual VARIANT Ambient(DISPID id) = 0;
+
+    // Key messages: TranslateAccelerator answers S_OK for key up/down messages of a consumed
+    // virtual key, S_FALSE for everything else; every message offered is kept in order.
+    virtual void ConsumeKey(UINT vk) = 0;
+    virtual std::vector<MSG> Keys() const = 0;
+    // Dispatch ids of OnAmbientPropertyChange calls, in order.
+    virtual std::vector<DISPID> AmbientChanges() const = 0;
+    // Value of ambient -5512 (download control) read on the last OnAmbientPropertyChange(-5512);
+    // empty before that or when the site did not answer it as an integer.
+    virtual std::optional<LONG> DownloadControl() const = 0;
+    // Zoom level of the documents (document command 19 with an input); 2 at the start.
+    virtual LONG ZoomLevel() const = 0;
+    // Number of entries in the history of completed top-level navigations and the index of
+    // the current one (-1 before the first).
+    virtual int HistoryLength() const = 0;
+    virtual int HistoryIndex() const = 0;
 };
 
-// Live instances in creation order; the last one created.
+// Live instances in creation order; the last one created (null when none lives).
 std::vector<Engine*> Instances();
 Engine* Last();
+
+// The class object that creates engines (one per process, never freed).
+IClassFactory* ClassFactory();
+// Engines, documents and other objects of the stand-in still alive, plus factory locks.
+long LiveObjects();
+
+// Also append every call log entry to this UTF-8 file, one line "<pid> <entry>" each, written
+// through at once (used by the DLL for runs in another process). Empty path: stop.
+void SetLogFile(const std::wstring& path);
+// Adds pages from a UTF-8 file, one a line: url TAB title [TAB flags [TAB text]], flags
+// separated by blanks or commas: "never", "frames=<n>", "popup=<url>", "close",
+// "fail=<hex HRESULT>". Returns the number of pages read, -1 when the file cannot be read.
+int LoadPages(const std::wstring& path);
 
 // Everything the hosting calls did, in order, across all instances: "SetClientSite",
 // "InitNew", "Advise DWebBrowserEvents2", "Advise IPropertyNotifySink",
 // "OnAmbientPropertyChange -1", "DoVerb -5", "GetWindow", "Close 1", "Unadvise ...",
 // "SetClientSite null", "Release final", "Event <dispid>" for each event raised ...
+// Also, one entry per call: "GetMiscStatus", "GetExtent", "SetExtent <cx> <cy>", "DoVerb <verb>",
+// "SetObjectRects <l> <t> <r> <b>", "InPlaceDeactivate", "UIDeactivate", "SetHostNames",
+// "Load", "FreezeEvents <0|1>", "TranslateAccelerator <msg> <wParam>" (hexadecimal),
+// "Ambient -5512 <value>" (value read back from the site, or "none"), the IWebBrowser2 methods
+// by name ("Navigate2 <url>", "Navigate <url>", "GoBack", "GoForward", "Stop", "Refresh",
+// "GoHome", "Quit"), "ExecWB <id> <option>", "Exec <group> <id> <option>" (documents),
+// "Put <dispid>" for every property written. Property reads are not logged: hosts poll them.
+// "WM_CLOSE" when the in-place window receives a close; "Exception <text>" when a COM entry
+// point caught an exception.
 std::vector<std::wstring> CallLog();
 void ClearCallLog();
 

@@ -1,0 +1,272 @@
+// Documents and frame objects of the stand-in engine.
+#include "engine_stub/stub_internal.h"
+#include "engine_stub/unimplemented.h"
+
+#include <docobj.h>
+#include <exdisp.h>
+#include <exdispid.h>
+
+#include <atomic>
+
+namespace stub::detail {
+
+namespace {
+
+// IUnknown and an empty IDispatch for the small objects below.
+template <class Base> class Counted : public Base {
+public:
+    Counted() { ObjectCreated(); }
+    virtual ~Counted() { ObjectDestroyed(); }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG n = --refs_;
+        if (n == 0) {
+            delete this;
+        }
+        return n;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (!count) {
+            return E_POINTER;
+        }
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) {
+            *info = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+
+private:
+    ULONG refs_ = 1;
+};
+
+class Element : public Counted<NotImplHTMLElement> {
+public:
+    explicit Element(std::wstring text) : text_(std::move(text)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IHTMLElement) {
+            *out = static_cast<IHTMLElement*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_innerText(BSTR* p) override { return Text(p, text_); }
+    HRESULT STDMETHODCALLTYPE get_outerText(BSTR* p) override { return Text(p, text_); }
+    HRESULT STDMETHODCALLTYPE get_tagName(BSTR* p) override { return Text(p, L"BODY"); }
+
+private:
+    static HRESULT Text(BSTR* p, const std::wstring& text) {
+        if (!p) {
+            return E_POINTER;
+        }
+        return Safe([&] {
+            *p = AllocBstr(text);
+            return S_OK;
+        });
+    }
+    std::wstring text_;
+};
+
+class Document : public Counted<NotImplHTMLDocument2>, public IOleCommandTarget {
+public:
+    Document(std::shared_ptr<DocumentShared> shared, std::wstring url, std::wstring title,
+             std::wstring text)
+        : shared_(std::move(shared)), url_(std::move(url)), title_(std::move(title)),
+          text_(std::move(text)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IHTMLDocument ||
+            iid == IID_IHTMLDocument2) {
+            *out = static_cast<IHTMLDocument2*>(this);
+        } else if (iid == IID_IOleCommandTarget) {
+            *out = static_cast<IOleCommandTarget*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
+
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+    HRESULT STDMETHODCALLTYPE get_title(BSTR* p) override { return Text(p, title_); }
+    HRESULT STDMETHODCALLTYPE get_URL(BSTR* p) override { return Text(p, url_); }
+    HRESULT STDMETHODCALLTYPE get_readyState(BSTR* p) override { return Text(p, L"complete"); }
+    HRESULT STDMETHODCALLTYPE get_body(IHTMLElement** p) override {
+        if (!p) {
+            return E_POINTER;
+        }
+        return Safe([&] {
+            *p = new Element(text_);
+            return S_OK;
+        });
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryStatus(const GUID*, ULONG count, OLECMD commands[],
+                                          OLECMDTEXT*) override {
+        if (count && !commands) {
+            return E_POINTER;
+        }
+        for (ULONG i = 0; i < count; ++i) {
+            commands[i].cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
+        }
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE Exec(const GUID* group, DWORD id, DWORD option, VARIANT* in,
+                                   VARIANT* out) override {
+        return Safe([&]() -> HRESULT {
+            std::wstring name = !group                      ? L"none"
+                                : *group == kCgidWebBrowser ? L"CGID_WebBrowser"
+                                                            : L"other";
+            std::wstring entry =
+                L"Exec " + name + L" " + std::to_wstring(id) + L" " + std::to_wstring(option);
+            shared_->commands.push_back(entry);
+            Log(entry);
+            auto failure = shared_->failures.find(L"Exec");
+            if (failure != shared_->failures.end()) {
+                HRESULT hr = failure->second;
+                shared_->failures.erase(failure);
+                return hr;
+            }
+            if (!group && id == OLECMDID_GETZOOMRANGE && out) {
+                VariantClear(out);
+                out->vt = VT_I4;
+                out->lVal = MAKELONG(0, 4);
+            } else if (!group && id == OLECMDID_ZOOM) {
+                if (in && in->vt == VT_I4) {
+                    shared_->zoom = in->lVal;
+                }
+                if (out) {
+                    VariantClear(out);
+                    out->vt = VT_I4;
+                    out->lVal = shared_->zoom;
+                }
+            }
+            return S_OK;
+        });
+    }
+
+private:
+    static HRESULT Text(BSTR* p, const std::wstring& text) {
+        if (!p) {
+            return E_POINTER;
+        }
+        return Safe([&] {
+            *p = AllocBstr(text);
+            return S_OK;
+        });
+    }
+
+    std::shared_ptr<DocumentShared> shared_;
+    std::wstring url_, title_, text_;
+};
+
+class Frame : public Counted<IDispatch> {
+public:
+    Frame(std::wstring url, std::wstring name) : url_(std::move(url)), name_(std::move(name)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        return Safe([&]() -> HRESULT {
+            if (!(flags & DISPATCH_PROPERTYGET)) {
+                return DISP_E_MEMBERNOTFOUND;
+            }
+            if (!result) {
+                return E_POINTER;
+            }
+            VariantInit(result);
+            switch (id) {
+            case DISPID_LOCATIONURL_PROPERTY:
+                SetBstr(result, url_);
+                return S_OK;
+            case DISPID_LOCATIONNAME_PROPERTY:
+                SetBstr(result, name_);
+                return S_OK;
+            case DISPID_READYSTATE:
+                result->vt = VT_I4;
+                result->lVal = READYSTATE_COMPLETE;
+                return S_OK;
+            default:
+                return DISP_E_MEMBERNOTFOUND;
+            }
+        });
+    }
+
+private:
+    static constexpr DISPID DISPID_LOCATIONNAME_PROPERTY = 210;
+    static constexpr DISPID DISPID_LOCATIONURL_PROPERTY = 211;
+    std::wstring url_, name_;
+};
+
+} // namespace
+
+ComPtr<IDispatch> MakeDocument(std::shared_ptr<DocumentShared> shared, const std::wstring& url,
+                               const std::wstring& title, const std::wstring& text) {
+    ComPtr<IDispatch> doc;
+    doc.Attach(static_cast<IHTMLDocument2*>(new Document(std::move(shared), url, title, text)));
+    return doc;
+}
+
+ComPtr<IDispatch> MakeFrame(const std::wstring& url, const std::wstring& name) {
+    ComPtr<IDispatch> frame;
+    frame.Attach(new Frame(url, name));
+    return frame;
+}
+
+BSTR AllocBstr(const std::wstring& text) {
+    BSTR b = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    if (!b) {
+        throw std::bad_alloc();
+    }
+    return b;
+}
+
+void SetBstr(VARIANT* v, const std::wstring& text) {
+    BSTR b = AllocBstr(text);
+    VariantClear(v);
+    v->vt = VT_BSTR;
+    v->bstrVal = b;
+}
+
+} // namespace stub::detail
