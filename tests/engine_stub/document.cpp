@@ -243,15 +243,12 @@ private:
 
 ComPtr<IDispatch> MakeDocument(std::shared_ptr<DocumentShared> shared, const std::wstring& url,
                                const std::wstring& title, const std::wstring& text) {
-    ComPtr<IDispatch> doc;
-    doc.Attach(static_cast<IHTMLDocument2*>(new Document(std::move(shared), url, title, text)));
-    return doc;
+    return Adopt<IDispatch>(
+        static_cast<IHTMLDocument2*>(new Document(std::move(shared), url, title, text)));
 }
 
 ComPtr<IDispatch> MakeFrame(const std::wstring& url, const std::wstring& name) {
-    ComPtr<IDispatch> frame;
-    frame.Attach(new Frame(url, name));
-    return frame;
+    return Adopt<IDispatch>(new Frame(url, name));
 }
 
 BSTR AllocBstr(const std::wstring& text) {

@@ -906,13 +906,13 @@ public:
         VARIANT args[2];
         VariantInit(&args[0]);
         VariantInit(&args[1]);
-        args[0].vt = VT_DISPATCH | VT_BYREF;
-        args[0].ppdispVal = &handed;
-        args[1].vt = VT_BOOL | VT_BYREF;
-        args[1].pboolVal = &cancel;
+        // Reversed: Cancel, ppDisp.
+        args[0].vt = VT_BOOL | VT_BYREF;
+        args[0].pboolVal = &cancel;
+        args[1].vt = VT_DISPATCH | VT_BYREF;
+        args[1].ppdispVal = &handed;
         Raise(DISPID_NEWWINDOW2, args, 2);
-        ComPtr<IDispatch> other;
-        other.Attach(handed); // the handler's reference is ours now
+        ComPtr<IDispatch> other = Adopt(handed); // the handler's reference is ours now
         result.cancelled = cancel != VARIANT_FALSE;
         result.gotDispatch = other != nullptr;
         if (result.cancelled || !other) {

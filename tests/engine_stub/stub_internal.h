@@ -66,6 +66,16 @@ ComPtr<IDispatch> MakeDocument(std::shared_ptr<DocumentShared> shared, const std
 // The automation object of a child frame: answers LocationURL, LocationName and ReadyState.
 ComPtr<IDispatch> MakeFrame(const std::wstring& url, const std::wstring& name);
 
+// Takes over a reference the caller owns. (ComPtr::Attach would do, but mingw-w64's version
+// adds a reference of its own.)
+template <class T> ComPtr<T> Adopt(T* raw) {
+    ComPtr<T> p(raw);
+    if (raw) {
+        raw->Release();
+    }
+    return p;
+}
+
 // Writes a BSTR copy of text into a VARIANT (VT_BSTR).
 void SetBstr(VARIANT* v, const std::wstring& text);
 BSTR AllocBstr(const std::wstring& text);

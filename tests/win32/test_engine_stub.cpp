@@ -542,8 +542,7 @@ TEST_F(EngineStubTest, HistoryMovesBackAndForwardWithCommandStates) {
 TEST_F(EngineStubTest, NewNavigationAbandonsTheOneInProgress) {
     Hosted h;
     ASSERT_EQ(S_OK, h.Navigate(L"http://old.test/"));
-    kvtest::PumpUntil([&] { return h.sink->events.size() >= 3; }, 2000);
-    ASSERT_EQ(S_OK, h.Navigate(L"http://new.test/"));
+    ASSERT_EQ(S_OK, h.Navigate(L"http://new.test/")); // the old load's steps are still queued
     ASSERT_TRUE(h.WaitComplete());
     kvtest::PumpFor(100);
     auto done = h.sink->Of(DISPID_DOCUMENTCOMPLETE);
