@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <vector>
@@ -698,6 +699,32 @@ TEST_F(EngineStubTest, ControlCallsReachTheStubAndAreRecorded) {
     EXPECT_EQ(VARIANT_FALSE, now);
 }
 
+TEST_F(EngineStubTest, PagesFileDescribesPagesForOtherProcesses) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    std::wstring path = std::wstring(dir) + L"kvstub_pages_test.txt";
+    {
+        std::ofstream out(path.c_str(), std::ios::binary);
+        out << "\xEF\xBB\xBF# comment\r\n"
+            << "http://f.test/\t\xE6\xA0\x87\xE9\xA2\x98\tframes=2,close\tbody words\r\n"
+            << "http://slow.test/\tSlow\tnever\n"
+            << "http://bad.test/\tBad\tfail=80004005\n";
+    }
+    EXPECT_EQ(3, stub::LoadPages(path));
+    DeleteFileW(path.c_str());
+    EXPECT_EQ(-1, stub::LoadPages(path));
+
+    Hosted h;
+    EXPECT_EQ(E_FAIL, h.Navigate(L"http://bad.test/"));
+    ASSERT_EQ(S_OK, h.Navigate(L"http://f.test/"));
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return h.engine->CloseReceived(); }, 5000));
+    EXPECT_EQ(L"\u6807\u9898", h.engine->Title());
+    EXPECT_EQ(3u, h.sink->Of(DISPID_DOCUMENTCOMPLETE).size());
+    ASSERT_EQ(S_OK, h.Navigate(L"http://slow.test/"));
+    kvtest::PumpFor(100);
+    EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
+}
+
 // Run by hand in a prefix where kvstub.dll is registered (KVSTUB_REGISTERED=1): the class
 // comes from the DLL through the registry, not from this process's registration.
 TEST(EngineStubDll, RegisteredDllAnswersForWebBrowser) {
@@ -723,6 +750,17 @@ TEST(EngineStubDll, RegisteredDllAnswersForWebBrowser) {
     ASSERT_EQ(S_OK, browser->get_LocationName(&name));
     EXPECT_STREQ(L"about:blank", name);
     SysFreeString(name);
+    browser.Reset();
+
+    wchar_t logPath[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"KVSTUB_LOG", logPath, MAX_PATH)) {
+        std::ifstream in(logPath, std::ios::binary);
+        std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string pid = std::to_string(GetCurrentProcessId());
+        EXPECT_NE(std::string::npos, log.find(pid + " Navigate2 about:blank\n"));
+        EXPECT_NE(std::string::npos, log.find(pid + " Event 259\n"));
+        EXPECT_NE(std::string::npos, log.find(pid + " Release final\n"));
+    }
 }
 
 } // namespace
