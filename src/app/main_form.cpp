@@ -27,6 +27,7 @@ constexpr int kSearchSeparator = 8;
 constexpr int kSearchWordWidth = 128;
 constexpr int kSearchButtonWidth = 36;
 constexpr int kTabBandMinWidth = 100;
+constexpr int kToolBarBandMinWidth = 100;
 constexpr int kTabBandWidth = 300;
 constexpr int kFrameWidth = 750;
 constexpr int kFrameHeight = 387;
@@ -66,16 +67,6 @@ std::vector<std::wstring> CommandLineArguments() {
     }
     LocalFree(argv);
     return args;
-}
-
-// Command-line addresses are lower-cased, ASCII letters only.
-std::wstring AsciiLower(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z') {
-            c = static_cast<wchar_t>(c - L'A' + L'a');
-        }
-    }
-    return text;
 }
 
 bool Stopped(host::WaitResult r) {
@@ -287,7 +278,8 @@ void TMainForm::CreateBars() {
     TabControl1.OnMouseUp = [this](int button, int x, int y) { TabControl1MouseUp(button, x, y); };
     int tabHeight = TabControl1.IdealHeight();
 
-    CoolBar1.AddBand(ToolBar2.Handle(), L"", tb.cx, barHeight, tb.cx + S(12));
+    // The tab strip may be dragged over the end of the tool bar.
+    CoolBar1.AddBand(ToolBar2.Handle(), L"", S(kToolBarBandMinWidth), barHeight, tb.cx + S(12));
     CoolBar1.AddBand(TabControl1.Handle(), L"", S(kTabBandMinWidth), std::max(tabHeight, barHeight),
                      S(kTabBandWidth));
 }
@@ -350,7 +342,7 @@ void TMainForm::FormShow() {
     for (const std::wstring& arg : start_.arguments) {
         TMDIChild* w =
             OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
-        w->WebBrowser1->NavigateUrl(AsciiLower(arg));
+        w->WebBrowser1->NavigateUrl(kv::LowerAsciiLetters(arg)); // ASCII letters only
     }
 }
 
@@ -485,6 +477,11 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
             t.text = kv::ShortTabCaption(t.source, codec);
             TabControl1.AddTab(t.text);
             tabs_.push_back(std::move(t));
+            if (tabs_.size() == 1) {
+                // The control selects a first tab by itself; the strip selects it below, as
+                // any other, so that the view settings reach its window.
+                TabControl1.SetTabIndex(-1);
+            }
         }
     }
     int selected = TabControl1.TabIndex();

@@ -247,6 +247,8 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         return result;
     }
     if (self->deleteAfterMessage_ && HandlerDepthRef() == 0) {
+        // Cleared first: the destruction sends this window messages of its own.
+        self->deleteAfterMessage_ = false;
         delete self;
     }
     return result;

@@ -1,0 +1,305 @@
+// A browser window in this process against the stand-in engine: its start state, its
+// reactions to the engine's events, its keys, the address box and its closing.
+#include "app/main_form.h"
+#include "browser_window/mdi_child.h"
+#include "engine_stub/engine_stub.h"
+#include "toolkit/application.h"
+#include "win32/support/modal.h"
+#include "win32/support/pump.h"
+#include "win32/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <exdispid.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+VARIANT I4(LONG value) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = value;
+    return v;
+}
+
+VARIANT Bool(bool value) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return v;
+}
+
+VARIANT Bstr(const wchar_t* text) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(text);
+    return v;
+}
+
+void DrainQuit() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    tk::Application::ResetTerminated();
+}
+
+size_t CountCalls(const std::wstring& name) {
+    size_t n = 0;
+    for (const auto& e : stub::CallLog()) {
+        if (e == name) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+class BrowserWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvtest::ResetModals();
+        stub::ClearPages();
+        TFrameStart s;
+        s.programFolder = program_.Path();
+        s.settingsPath = program_.Path() + L"kvbr.ini";
+        s.useCommandLine = false;
+        kvtest::WriteBytes(program_.Path() + L"UrlsList.txt",
+                           "http://www.example.com/\r\nhttp://www.baidu.com/s?tn=trevox_pg\r\n"
+                           "http://other.example/\r\n");
+        frame_ = std::make_unique<TMainForm>(s);
+        frame_->Show(SW_SHOWNORMAL);
+        kvtest::PumpIdle();
+        window_ = frame_->ActiveBrowserWindow();
+        ASSERT_NE(window_, nullptr);
+        engine_ = stub::Last();
+        ASSERT_NE(engine_, nullptr);
+    }
+    void TearDown() override {
+        frame_.reset();
+        DrainQuit();
+        stub::ClearPages();
+        EXPECT_EQ(kvtest::PendingModals(), 0u);
+    }
+    void Raise(DISPID id, std::vector<VARIANT> args) {
+        engine_->RaiseEvent(id, args);
+        for (auto& v : args) {
+            VariantClear(&v);
+        }
+        kvtest::PumpUntil([] { return false; }, 20);
+    }
+    // A key as the window itself receives it, with the shift state set for this thread.
+    void KeyOnWindow(WORD vk, bool alt, bool shift = false, bool ctrl = false) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_MENU] = alt ? 0x80 : 0;
+        SetKeyboardState(keys);
+        SendMessageW(window_->Handle(), alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk,
+                     alt ? (1 << 29) | 1 : 1);
+        keys[VK_SHIFT] = keys[VK_CONTROL] = keys[VK_MENU] = 0;
+        SetKeyboardState(keys);
+    }
+
+    stub::ScopedRegistration registration_;
+    kvtest::TempFolder program_{L"kvbw"};
+    std::unique_ptr<TMainForm> frame_;
+    TMDIChild* window_ = nullptr;
+    stub::Engine* engine_ = nullptr;
+};
+
+TEST_F(BrowserWindowTest, NewWindowStartsEmptyWithTheHistorySnapshot) {
+    frame_->ListBoxURL.insert(frame_->ListBoxURL.begin(), "http://recorded.example/");
+    TMDIChild* later = frame_->OpenBrowserWindow(L"KV-2");
+    EXPECT_EQ(later->URLS.Items(), frame_->ListBoxURL);
+    EXPECT_EQ(window_->URLS.Items().size(), frame_->ListBoxURL.size() - 1)
+        << "an earlier window keeps its own copy";
+    EXPECT_EQ(later->URLS.Text(), L"");
+    EXPECT_FALSE(later->FRecordNextUrl);
+    EXPECT_TRUE(later->BackAction.Enabled());
+    EXPECT_FALSE(later->ForwardAction.Enabled());
+    EXPECT_TRUE(later->ToolBar1.ButtonEnabled(later->BackBtn));
+    EXPECT_FALSE(later->ToolBar1.ButtonEnabled(later->ForwardBtn));
+    EXPECT_TRUE(later->FProgressBar.Visible());
+    EXPECT_EQ(later->FProgressBar.Position(), 0);
+    EXPECT_EQ(later->ToolBar1.ButtonImage(later->StopBtn), 2);
+    EXPECT_EQ(later->WebBrowser1->PrintOptions.Header, L"&w&b页码，&p/&P");
+    EXPECT_EQ(later->WebBrowser1->PrintOptions.Footer, L"&u&b&d");
+    EXPECT_EQ(later->WebBrowser1->PrintOptions.Margins.Top, 19.05);
+    EXPECT_FALSE(later->WebBrowser1->MessagesBoxes.InternalErrMsg);
+    EXPECT_EQ(later->WebBrowser1->DownloadOptions(), host::DefaultDownloadOptions());
+    EXPECT_TRUE(later->Maximized());
+    EXPECT_EQ(frame_->ActiveBrowserWindow(), later);
+}
+
+TEST_F(BrowserWindowTest, ProgressFiguresMoveAndHideTheBar) {
+    struct Case {
+        LONG progress, max;
+        int position;
+        bool visible;
+    } cases[] = {{50, 200, 25, true},
+                 {1, 3, 33, true},
+                 {3, 2, 100, true},
+                 {0, 100, 1, false},
+                 {-1, 100, 1, false},
+                 {5, 1, 1, false},
+                 {2000000000, 2100000000, 95, true}};
+    for (const Case& c : cases) {
+        Raise(DISPID_PROGRESSCHANGE, {I4(c.progress), I4(c.max)});
+        EXPECT_EQ(window_->FProgressBar.Position(), c.position) << c.progress << "/" << c.max;
+        EXPECT_EQ(window_->FProgressBar.Visible(), c.visible) << c.progress << "/" << c.max;
+    }
+}
+
+TEST_F(BrowserWindowTest, CommandStatesDownloadsAndStatusText) {
+    Raise(DISPID_COMMANDSTATECHANGE, {I4(1), Bool(true)});
+    EXPECT_TRUE(window_->ForwardAction.Enabled());
+    EXPECT_TRUE(window_->ToolBar1.ButtonEnabled(window_->ForwardBtn));
+    Raise(DISPID_COMMANDSTATECHANGE, {I4(2), Bool(false)});
+    EXPECT_FALSE(window_->BackAction.Enabled());
+    EXPECT_FALSE(window_->ToolBar1.ButtonEnabled(window_->BackBtn));
+    Raise(DISPID_COMMANDSTATECHANGE, {I4(-1), Bool(true)});
+    EXPECT_FALSE(window_->BackAction.Enabled());
+    EXPECT_TRUE(window_->ForwardAction.Enabled());
+
+    Raise(DISPID_DOWNLOADBEGIN, {});
+    EXPECT_EQ(window_->ToolBar1.ButtonImage(window_->StopBtn), 4);
+    Raise(DISPID_DOWNLOADCOMPLETE, {});
+    EXPECT_EQ(window_->ToolBar1.ButtonImage(window_->StopBtn), 2);
+
+    Raise(DISPID_STATUSTEXTCHANGE, {Bstr(L"正在打开网页 http://x.example/")});
+    EXPECT_EQ(window_->StatusBar1.PanelText(2), L"正在打开网页 http://x.example/");
+    EXPECT_EQ(window_->StatusBar1.PanelText(1), L"");
+}
+
+TEST_F(BrowserWindowTest, CaptionAndAddressComeFromTheEngine) {
+    stub::Page page;
+    page.title = L"首页 - Example";
+    page.frames = 1;
+    stub::SetPage(L"http://www.example.com/", page);
+    window_->WebBrowser1->NavigateUrl(L"http://www.example.com/");
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return window_->Caption() == page.title; }, 3000));
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.example.com/");
+    // A title event with other text still leaves the engine's name as the caption.
+    Raise(DISPID_TITLECHANGE, {Bstr(L"something else")});
+    EXPECT_EQ(window_->Caption(), page.title);
+    // A completion (here of a frame) resets the box to the top-level address.
+    window_->URLS.SetText(L"half typed");
+    Raise(DISPID_NAVIGATECOMPLETE2, {});
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.example.com/");
+}
+
+TEST_F(BrowserWindowTest, PageRequestsShowAndHideBarsAndFullScreen) {
+    frame_->S1Click();
+    ASSERT_TRUE(window_->StatusBar1Visible());
+    Raise(DISPID_ONTOOLBAR, {Bool(false)});
+    EXPECT_FALSE(window_->CoolBar1Visible());
+    Raise(DISPID_ONMENUBAR, {Bool(true)});
+    EXPECT_TRUE(window_->CoolBar1Visible());
+    Raise(DISPID_ONSTATUSBAR, {Bool(false)});
+    EXPECT_FALSE(window_->StatusBar1Visible());
+    Raise(DISPID_ONFULLSCREEN, {Bool(true)}); // restored
+    EXPECT_FALSE(window_->Maximized());
+    EXPECT_FALSE(IsIconic(window_->Handle()));
+    Raise(DISPID_ONFULLSCREEN, {Bool(false)});
+    EXPECT_TRUE(window_->Maximized());
+}
+
+TEST_F(BrowserWindowTest, AltArrowsOnTheWindowOnly) {
+    // A second page, so that there is one to go back to.
+    window_->WebBrowser1->NavigateUrl(L"http://second.example/");
+    ASSERT_TRUE(kvtest::PumpUntil(
+        [&] {
+            return engine_->State() == READYSTATE_COMPLETE &&
+                   engine_->Url() == L"http://second.example/";
+        },
+        3000));
+    stub::ClearCallLog();
+    // Forward disabled: Alt+Right does nothing.
+    window_->ForwardAction.SetEnabled(false);
+    KeyOnWindow(VK_RIGHT, true);
+    EXPECT_EQ(CountCalls(L"GoForward"), 0u);
+    // Other shift states do nothing.
+    KeyOnWindow(VK_LEFT, true, true);
+    KeyOnWindow(VK_RIGHT, true, false, true);
+    KeyOnWindow(VK_LEFT, false);
+    EXPECT_EQ(CountCalls(L"GoBack"), 0u);
+    // Alt+Left with Back enabled goes back.
+    window_->BackAction.SetEnabled(true);
+    KeyOnWindow(VK_LEFT, true);
+    EXPECT_EQ(CountCalls(L"GoBack"), 1u);
+    // Typed into the address box, the keys do not reach the window's handler.
+    SendMessageW(window_->URLS.EditHandle(), WM_SYSKEYDOWN, VK_LEFT, (1 << 29) | 1);
+    EXPECT_EQ(CountCalls(L"GoBack"), 1u);
+}
+
+TEST_F(BrowserWindowTest, FailingEngineCommandShowsTheErrorReportAndTheWindowStays) {
+    engine_->FailNext(L"GoBack", E_FAIL);
+    kvtest::ExpectModal(IDOK);
+    window_->BackAction.SetEnabled(true);
+    // Through the button's own message, as a click arrives.
+    SendMessageW(GetParent(window_->ToolBar1.Handle()), WM_COMMAND, window_->BackBtn,
+                 reinterpret_cast<LPARAM>(window_->ToolBar1.Handle()));
+    EXPECT_EQ(kvtest::PendingModals(), 0u);
+    EXPECT_TRUE(IsWindow(window_->Handle()));
+    EXPECT_EQ(frame_->BrowserWindowCount(), 1);
+    kvtest::ResetModals();
+}
+
+TEST_F(BrowserWindowTest, AddressBoxCompletesFromTheFirstMatchingEntry) {
+    HWND edit = window_->URLS.EditHandle();
+    ASSERT_NE(edit, nullptr);
+    window_->URLS.SetText(L""); // the blank page's address was there
+    SetFocus(edit);
+    for (wchar_t c : std::wstring(L"HTTP://WWW.B")) {
+        SendMessageW(edit, WM_CHAR, c, 1);
+    }
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.baidu.com/s?tn=trevox_pg");
+    DWORD start = 0, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 12u);
+    EXPECT_EQ(end, 35u);
+    // Deleting does not complete again.
+    SendMessageW(edit, WM_KEYDOWN, VK_BACK, 1);
+    SendMessageW(edit, WM_CHAR, VK_BACK, 1);
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.b"); // the completed entry's letters stay
+    // No entry begins with it: the text stays as typed.
+    window_->URLS.SetText(L"");
+    for (wchar_t c : std::wstring(L"zz")) {
+        SendMessageW(edit, WM_CHAR, c, 1);
+    }
+    EXPECT_EQ(window_->URLS.Text(), L"zz");
+}
+
+TEST_F(BrowserWindowTest, CloseRequestInsideAnEngineEventDestroysTheWindowAfterIt) {
+    TMDIChild* second = frame_->OpenBrowserWindow(L"KV-2");
+    stub::Engine* e = stub::Last();
+    ASSERT_EQ(frame_->TabControl1.Count(), 2);
+    e->RequestClose();
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return frame_->Children().size() == 1; }, 3000));
+    EXPECT_EQ(stub::Instances().size(), 1u);
+    EXPECT_EQ(frame_->TabWindows(), std::vector<TMDIChild*>{window_});
+    EXPECT_EQ(frame_->BrowserWindowCount(), 1);
+    (void)second;
+}
+
+TEST_F(BrowserWindowTest, ClosedWindowIsDestroyedNotMinimised) {
+    TMDIChild* second = frame_->OpenBrowserWindow(L"KV-2");
+    HWND h = second->Handle();
+    second->Close();
+    EXPECT_TRUE(second->Closing());
+    EXPECT_EQ(frame_->BrowserWindowCount(), 1);
+    EXPECT_EQ(frame_->TabControl1.Count(), 1);
+    // Destroyed once the queued messages have been handled, never iconic.
+    EXPECT_FALSE(IsIconic(h));
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return !IsWindow(h); }, 3000));
+    EXPECT_EQ(frame_->Children().size(), 1u);
+    EXPECT_EQ(stub::Instances().size(), 1u);
+}
+
+} // namespace

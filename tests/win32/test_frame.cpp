@@ -1,0 +1,467 @@
+// The frame in this process against the stand-in engine: start-up with and without files,
+// the settings file, the exit question and its writes, window numbering and the tab strip.
+#include "app/core/history.h"
+#include "app/core/search_config.h"
+#include "app/main_form.h"
+#include "browser_window/mdi_child.h"
+#include "engine_stub/engine_stub.h"
+#include "host/embedded_browser.h"
+#include "toolkit/application.h"
+#include "toolkit/system_codec.h"
+#include "win32/support/modal.h"
+#include "win32/support/pump.h"
+#include "win32/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+void DrainQuit() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    tk::Application::ResetTerminated();
+}
+
+std::string Utf8(const std::wstring& w) {
+    std::string s;
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, nullptr);
+    s.resize(static_cast<size_t>(n));
+    WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                        nullptr);
+    return s;
+}
+
+std::vector<std::string> TabTexts(TMainForm& f) {
+    std::vector<std::string> v;
+    for (int i = 0; i < f.TabControl1.Count(); ++i) {
+        v.push_back(Utf8(f.TabControl1.TabText(i)));
+    }
+    return v;
+}
+
+std::vector<std::string> Captions(const std::vector<TMDIChild*>& windows) {
+    std::vector<std::string> v;
+    for (TMDIChild* w : windows) {
+        v.push_back(Utf8(w->Caption()));
+    }
+    return v;
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvtest::ResetModals();
+        stub::ClearPages();
+        waitLimit_ = host::TEmbeddedBrowser::WaitLimitMs();
+    }
+    void TearDown() override {
+        frame_.reset();
+        DrainQuit();
+        stub::ClearPages();
+        host::TEmbeddedBrowser::SetWaitLimitMs(waitLimit_);
+        EXPECT_EQ(kvtest::PendingModals(), 0u);
+    }
+    // Pages that never load keep the windows' numbered captions (no title replaces them), as
+    // under an engine without a renderer; the wait for the blank page then gives up soon.
+    void KeepCaptions(const std::vector<std::wstring>& urls) {
+        stub::Page never;
+        never.neverComplete = true;
+        stub::SetPage(L"about:blank", never);
+        for (const auto& u : urls) {
+            stub::SetPage(u, never);
+        }
+        host::TEmbeddedBrowser::SetWaitLimitMs(300);
+    }
+
+    TFrameStart Start(std::vector<std::wstring> args = {}) const {
+        TFrameStart s;
+        s.programFolder = program_.Path();
+        s.settingsPath = work_.Path() + L"kvbr.ini";
+        s.arguments = std::move(args);
+        s.useCommandLine = false;
+        return s;
+    }
+    TMainForm& Open(const TFrameStart& s) {
+        frame_ = std::make_unique<TMainForm>(s);
+        frame_->Show(SW_SHOWNORMAL);
+        kvtest::PumpIdle();
+        return *frame_;
+    }
+    TMainForm& Open() { return Open(Start()); }
+    // Asks the frame to close and answers its question; true when the frame went.
+    bool Exit(int answer) {
+        kvtest::ExpectModal(answer, L"真的要退出么?");
+        bool closed = frame_->Close();
+        DrainQuit();
+        return closed;
+    }
+    // Closes a window the normal way and waits until it is destroyed.
+    bool CloseWindow(TMDIChild* w) {
+        size_t before = frame_->Children().size();
+        w->Close();
+        return kvtest::PumpUntil([&] { return frame_->Children().size() == before - 1; }, 3000);
+    }
+    std::wstring SettingsFile() const { return work_.Path() + L"kvbr.ini"; }
+    std::wstring HistoryFile() const { return program_.Path() + L"UrlsList.txt"; }
+
+    stub::ScopedRegistration engine_;
+    DWORD waitLimit_ = 0;
+    kvtest::TempFolder program_{L"kvprog"};
+    kvtest::TempFolder work_{L"kvwork"};
+    std::unique_ptr<TMainForm> frame_;
+};
+
+TEST_F(FrameTest, FirstRunWithoutFilesStartsWithDefaults) {
+    KeepCaptions({});
+    TMainForm& f = Open();
+    EXPECT_EQ(MainForm, &f);
+    EXPECT_TRUE(f.CoolBar1.Visible());
+    EXPECT_TRUE(f.N10.Checked());
+    EXPECT_TRUE(f.N9.Checked());
+    EXPECT_TRUE(f.N11.Checked());
+    EXPECT_FALSE(f.N14.Checked());
+    EXPECT_FALSE(f.S1.Checked());
+    EXPECT_EQ(f.ListBoxURL, std::vector<std::string>{kv::PartnerHomeUrl()});
+    EXPECT_EQ(f.SiteItems(), kv::BuiltInSiteItems(tk::SystemCodec()));
+    EXPECT_EQ(f.ProgramFolder, program_.Path());
+    ASSERT_EQ(f.BrowserWindowCount(), 1);
+    TMDIChild* w = f.ActiveBrowserWindow();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Caption(), L"KV-1");
+    EXPECT_EQ(TabTexts(f), std::vector<std::string>{"KV-1"});
+    EXPECT_EQ(f.TabControl1.TabIndex(), 0);
+    ASSERT_EQ(stub::Last()->Navigations().size(), 1u);
+    EXPECT_EQ(stub::Last()->Navigations()[0].url, L"about:blank");
+    EXPECT_EQ(tk::Application::Title(), L"KV浏览器");
+    EXPECT_EQ(f.Caption(), L"Quelmar浏览器V3.4");
+    // S1 starts unchecked: the first idle moment hid the active window's status bar.
+    EXPECT_FALSE(w->StatusBar1Visible());
+    EXPECT_TRUE(w->CoolBar1Visible());
+    EXPECT_TRUE(w->ToolBar1Visible());
+    EXPECT_TRUE(w->Maximized());
+}
+
+TEST_F(FrameTest, HistoryAndSiteListAreReadBesideTheProgram) {
+    kvtest::WriteBytes(HistoryFile(), "http://b.example/\r\nHTTP://WWW.BAIDU.COM/S?TN=TREVOX_PG\n"
+                                      "\r\nc.example");
+    kvtest::WriteBytes(program_.Path() + L"newslist.txt", "One:one.example\rTwo:two.example\r\n");
+    TMainForm& f = Open();
+    // The partner page is there in another letter case, so nothing is added; empty lines stay.
+    EXPECT_EQ(f.ListBoxURL,
+              (std::vector<std::string>{"http://b.example/", "HTTP://WWW.BAIDU.COM/S?TN=TREVOX_PG",
+                                        "", "c.example"}));
+    EXPECT_EQ(f.SiteItems(), (std::vector<std::string>{"One:one.example", "Two:two.example"}));
+    // A new window lists the shared history.
+    EXPECT_EQ(f.ActiveBrowserWindow()->URLS.Items(), f.ListBoxURL);
+}
+
+TEST_F(FrameTest, SettingsWrittenAtExitRestoreTabStripAndCheckMarks) {
+    {
+        TMainForm& f = Open();
+        f.N10Click();                           // off: hides the cool bar
+        f.N14Click();                           // on
+        f.N11Click();                           // off
+        f.N9Click();                            // off
+        f.S1Click();                            // on, but never saved
+        f.CoolBar1.SetChildPosition(1, 0, 200); // the tab strip on a row of its own
+        POINT before = f.CoolBar1.ChildPosition(1);
+        EXPECT_FALSE(f.CoolBar1.Visible());
+        f.ListBoxURL.insert(f.ListBoxURL.begin(), "http://kept.example/");
+        ASSERT_TRUE(Exit(IDOK));
+        frame_.reset();
+
+        auto ini = kvtest::ReadBytes(SettingsFile());
+        ASSERT_TRUE(ini.has_value());
+        SYSTEMTIME t{};
+        GetLocalTime(&t);
+        char date[32];
+        wsprintfA(date, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+        std::string expected = "TabTop=" + std::to_string(before.y) +
+                               "\r\nTabLeft=" + std::to_string(before.x) +
+                               "\r\nN10=0\r\nN14=1\r\nN11=0\r\nN9=0\r\nLastTime=" + date + "\r\n";
+        EXPECT_EQ(*ini, expected);
+        EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
+                  "http://kept.example/\r\n" + kv::PartnerHomeUrl() + "\r\n");
+        EXPECT_FALSE(kvtest::Exists(SettingsFile() + L".new"));
+    }
+    TMainForm& g = Open();
+    EXPECT_FALSE(g.N10.Checked());
+    EXPECT_TRUE(g.N14.Checked());
+    EXPECT_FALSE(g.N11.Checked());
+    EXPECT_FALSE(g.N9.Checked());
+    EXPECT_FALSE(g.S1.Checked());
+    EXPECT_FALSE(g.CoolBar1.Visible());
+    auto ini = kvtest::ReadBytes(SettingsFile()).value_or("");
+    POINT p = g.CoolBar1.ChildPosition(1);
+    EXPECT_NE(ini.find("TabTop=" + std::to_string(p.y) + "\r\nTabLeft=" + std::to_string(p.x)),
+              std::string::npos)
+        << ini << " now " << p.y << "," << p.x;
+    EXPECT_EQ(g.ListBoxURL.front(), "http://kept.example/");
+    // The restored settings reach the active window at once.
+    TMDIChild* w = g.ActiveBrowserWindow();
+    EXPECT_FALSE(w->CoolBar1Visible());
+    EXPECT_FALSE(w->ToolBar1Visible());
+}
+
+TEST_F(FrameTest, TabStripPositionInTheSameRowSurvivesARestart) {
+    POINT before{};
+    {
+        TMainForm& f = Open();
+        POINT start = f.CoolBar1.ChildPosition(1);
+        f.CoolBar1.SetChildPosition(1, start.x - 40, start.y);
+        before = f.CoolBar1.ChildPosition(1);
+        EXPECT_EQ(before.x, start.x - 40);
+        ASSERT_TRUE(Exit(IDOK));
+    }
+    TMainForm& g = Open();
+    POINT after = g.CoolBar1.ChildPosition(1);
+    EXPECT_EQ(after.x, before.x);
+    EXPECT_EQ(after.y, before.y);
+}
+
+TEST_F(FrameTest, BadTabTopAppliesNothingAndBadTabLeftKeepsOnlyTabTop) {
+    kvtest::WriteBytes(SettingsFile(),
+                       "TabTop=abc\r\nTabLeft=5\r\nN10=0\r\nN14=1\r\nN11=0\r\nN9=0\r\n");
+    {
+        TMainForm& f = Open();
+        EXPECT_TRUE(f.N10.Checked());
+        EXPECT_FALSE(f.N14.Checked());
+        EXPECT_TRUE(f.N11.Checked());
+        EXPECT_TRUE(f.N9.Checked());
+        EXPECT_TRUE(f.CoolBar1.Visible());
+    }
+    frame_.reset();
+    kvtest::WriteBytes(SettingsFile(), "TabTop=0\r\nTabLeft=x\r\nN10=0\r\nN14=1\r\n");
+    TMainForm& g = Open();
+    EXPECT_TRUE(g.N10.Checked());
+    EXPECT_FALSE(g.N14.Checked());
+    EXPECT_TRUE(g.CoolBar1.Visible());
+}
+
+TEST_F(FrameTest, PopupBlockingAndTheExactOneRule) {
+    kvtest::WriteBytes(SettingsFile(), "tabtop=0\nTABLEFT=0\nN10=1 \nN14=1\nN11=01\nN9=\n");
+    TMainForm& f = Open();
+    EXPECT_TRUE(f.N14.Checked());
+    EXPECT_FALSE(f.N10.Checked()); // "1 " is not "1"
+    EXPECT_FALSE(f.N11.Checked());
+    EXPECT_FALSE(f.N9.Checked());
+    EXPECT_FALSE(f.CoolBar1.Visible()); // a complete file applies N10 to the cool bar
+}
+
+TEST_F(FrameTest, SettingsComeFromTheWorkingDirectoryAndListsFromTheProgramFolder) {
+    wchar_t old[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, old);
+    kvtest::WriteBytes(work_.Path() + L"kvbr.ini", "TabTop=0\r\nTabLeft=0\r\nN14=1\r\n");
+    kvtest::WriteBytes(HistoryFile(), "http://beside.example/\r\n");
+    TFrameStart s = Start();
+    s.settingsPath.clear(); // the bare name, as the program opens it
+    ASSERT_TRUE(SetCurrentDirectoryW(work_.Path().c_str()));
+    {
+        TMainForm& f = Open(s);
+        EXPECT_TRUE(f.N14.Checked());
+        EXPECT_EQ(f.ListBoxURL.back(), "http://beside.example/");
+    }
+    frame_.reset();
+    kvtest::TempFolder elsewhere(L"kvother");
+    ASSERT_TRUE(SetCurrentDirectoryW(elsewhere.Path().c_str()));
+    {
+        TMainForm& f = Open(s);
+        EXPECT_FALSE(f.N14.Checked());
+        EXPECT_EQ(f.ListBoxURL.back(), "http://beside.example/");
+        ASSERT_TRUE(Exit(IDOK));
+        EXPECT_TRUE(kvtest::Exists(elsewhere.Path() + L"kvbr.ini"));
+    }
+    frame_.reset();
+    SetCurrentDirectoryW(old);
+}
+
+TEST_F(FrameTest, ArgumentsOpenOneLowerCasedWindowEach) {
+    KeepCaptions({L"http://a.example/path", L"b.example"});
+    TMainForm& f = Open(Start({L"HTTP://A.Example/Path", L"b.EXAMPLE"}));
+    ASSERT_EQ(f.BrowserWindowCount(), 3);
+    EXPECT_EQ(Captions(f.TabWindows()), (std::vector<std::string>{"KV-1", "KV-2", "KV-3"}));
+    auto engines = stub::Instances();
+    ASSERT_EQ(engines.size(), 3u);
+    auto last = [](stub::Engine* e) {
+        auto n = e->Navigations();
+        return n.empty() ? std::wstring() : n.back().url;
+    };
+    EXPECT_EQ(last(engines[0]), L"about:blank");
+    EXPECT_EQ(last(engines[1]), L"http://a.example/path");
+    EXPECT_EQ(last(engines[2]), L"b.example");
+    EXPECT_EQ(f.ActiveBrowserWindow(), f.TabWindows().back());
+}
+
+TEST_F(FrameTest, CancelAtTheExitQuestionWritesNothingAndKeepsEveryTab) {
+    TMainForm& f = Open(Start({L"x.example", L"y.example"}));
+    auto order = f.TabWindows();
+    ASSERT_EQ(order.size(), 3u);
+    EXPECT_FALSE(Exit(IDCANCEL));
+    EXPECT_FALSE(kvtest::Exists(SettingsFile()));
+    EXPECT_FALSE(kvtest::Exists(HistoryFile()));
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    EXPECT_EQ(f.BrowserWindowCount(), 3);
+    EXPECT_EQ(f.TabWindows(), order);
+    EXPECT_EQ(f.TabControl1.Count(), 3);
+    // The strip still works after the refused exit.
+    ASSERT_TRUE(CloseWindow(order[1]));
+    EXPECT_EQ(f.TabWindows(), (std::vector<TMDIChild*>{order[0], order[2]}));
+}
+
+TEST_F(FrameTest, FailingHistoryWriteKeepsFrameOpenAndOldFileIntact) {
+    const std::string old = "http://old.example/\r\n";
+    kvtest::WriteBytes(HistoryFile(), old);
+    TMainForm& f = Open();
+    f.ListBoxURL.insert(f.ListBoxURL.begin(), "http://new.example/");
+    auto history = f.ListBoxURL;
+    auto order = f.TabWindows();
+    // Held open without sharing: the file cannot be replaced.
+    HANDLE held = CreateFileW(HistoryFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    kvtest::ExpectModal(IDOK, L"真的要退出么?");
+    kvtest::ExpectModal(IDOK); // the default error report
+    EXPECT_FALSE(f.Close());
+    DrainQuit();
+    CloseHandle(held);
+    EXPECT_EQ(kvtest::PendingModals(), 0u);
+    auto seen = kvtest::SeenModals();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[1].text.find(L"UrlsList.txt"), std::wstring::npos);
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""), old);
+    EXPECT_FALSE(kvtest::Exists(HistoryFile() + L".new"));
+    EXPECT_FALSE(kvtest::Exists(SettingsFile()));
+    EXPECT_EQ(f.ListBoxURL, history);
+    EXPECT_EQ(f.TabWindows(), order);
+    // Once the file can be written, the exit goes through.
+    EXPECT_TRUE(Exit(IDOK));
+    EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
+              "http://new.example/\r\n" + kv::PartnerHomeUrl() + "\r\nhttp://old.example/\r\n");
+}
+
+TEST_F(FrameTest, WindowNumbersCountTheOpenWindows) {
+    KeepCaptions({});
+    TMainForm& f = Open();
+    f.FileNew1Execute();
+    f.FileNew1Execute();
+    auto w = f.TabWindows();
+    ASSERT_EQ(Captions(w), (std::vector<std::string>{"KV-1", "KV-2", "KV-3"}));
+    ASSERT_TRUE(CloseWindow(w[1]));
+    f.FileNew1Execute();
+    EXPECT_EQ(Captions(f.TabWindows()), (std::vector<std::string>{"KV-1", "KV-3", "KV-3"}));
+    EXPECT_EQ(TabTexts(f), (std::vector<std::string>{"KV-1", "KV-3", "KV-3"}));
+    EXPECT_EQ(stub::Last()->Navigations().back().url, L"about:blank");
+}
+
+TEST_F(FrameTest, ClosingRemovesExactlyItsTabByEveryRoute) {
+    TMainForm& f = Open(Start({L"a.example", L"b.example", L"c.example", L"d.example"}));
+    auto w = f.TabWindows();
+    ASSERT_EQ(w.size(), 5u);
+    // Close box (system menu).
+    SendMessageW(w[1]->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return f.Children().size() == 4; }, 3000));
+    EXPECT_EQ(f.TabWindows(), (std::vector<TMDIChild*>{w[0], w[2], w[3], w[4]}));
+    // The frame's close command on the active window.
+    w[3]->Activate();
+    EXPECT_EQ(f.ActiveBrowserWindow(), w[3]);
+    f.FileCloseItem.Click();
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return f.Children().size() == 3; }, 3000));
+    EXPECT_EQ(f.TabWindows(), (std::vector<TMDIChild*>{w[0], w[2], w[4]}));
+    // The page's own close request.
+    stub::Engine* engine = stub::Instances()[1]; // live engines: w[0], w[2], w[4]
+    engine->RequestClose();
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return f.Children().size() == 2; }, 3000));
+    EXPECT_EQ(f.TabWindows(), (std::vector<TMDIChild*>{w[0], w[4]}));
+    EXPECT_EQ(f.TabControl1.Count(), 2);
+    EXPECT_EQ(f.BrowserWindowCount(), 2);
+    EXPECT_EQ(stub::Instances().size(), 2u);
+}
+
+TEST_F(FrameTest, QuickSecondReleaseOnTheSameTabClosesItsWindow) {
+    TMainForm& f = Open(Start({L"a.example", L"b.example"}));
+    auto w = f.TabWindows();
+    double now = 45000.5;
+    f.Now = [&now] { return now; };
+    HWND tabs = f.TabControl1.Handle();
+    auto release = [&](UINT msg) { SendMessageW(tabs, msg, 0, MAKELPARAM(5, 5)); };
+
+    f.TabControl1.SetTabIndex(1);
+    release(WM_LBUTTONUP);
+    now += 0.3 * kSecond;
+    release(WM_LBUTTONUP);
+    kvtest::PumpFor(50);
+    EXPECT_EQ(f.Children().size(), 3u) << "0.3 s apart is no double click";
+    EXPECT_EQ(f.LastTabIndex, 1);
+
+    now += 0.2 * kSecond;
+    release(WM_RBUTTONUP); // any button
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return f.Children().size() == 2; }, 3000));
+    EXPECT_EQ(f.TabWindows(), (std::vector<TMDIChild*>{w[0], w[2]}));
+    EXPECT_EQ(f.LastTabIndex, f.TabControl1.TabIndex());
+
+    // Another tab within the time is no double click either.
+    f.TabControl1.SetTabIndex(0);
+    now += 0.1 * kSecond;
+    release(WM_MBUTTONUP);
+    kvtest::PumpFor(50);
+    EXPECT_EQ(f.Children().size(), 2u);
+}
+
+TEST_F(FrameTest, ActiveWindowTabAndBarsFollowAtTheNextIdleMoment) {
+    TMainForm& f = Open(Start({L"a.example", L"b.example"}));
+    auto w = f.TabWindows();
+    EXPECT_EQ(f.TabControl1.TabIndex(), 2);
+    f.N11Click(); // address bars off: the active window at once
+    EXPECT_FALSE(w[2]->CoolBar1Visible());
+    EXPECT_TRUE(w[0]->CoolBar1Visible());
+    f.S1Click(); // status bars on
+    EXPECT_TRUE(w[2]->StatusBar1Visible());
+    // Activated by other means than the tab strip.
+    SendMessageW(f.ClientHandle(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w[0]->Handle()), 0);
+    EXPECT_EQ(f.TabControl1.TabIndex(), 2);
+    kvtest::PumpIdle();
+    EXPECT_EQ(f.TabControl1.TabIndex(), 0);
+    EXPECT_FALSE(w[0]->CoolBar1Visible());
+    EXPECT_TRUE(w[0]->StatusBar1Visible());
+    EXPECT_TRUE(w[0]->ToolBar1Visible());
+    // Choosing a tab brings its window to the front.
+    f.TabControl1.SetTabIndex(1);
+    f.TabControl1Change();
+    EXPECT_EQ(f.ActiveBrowserWindow(), w[1]);
+    // Hiding the frame's cool bar hides the tab strip with the tool bar.
+    f.N10Click();
+    EXPECT_FALSE(f.CoolBar1.Visible());
+    EXPECT_FALSE(IsWindowVisible(f.TabControl1.Handle()));
+}
+
+TEST_F(FrameTest, TabsShowTheStartOfThePageTitle) {
+    stub::Page latin;
+    latin.title = L"Abcdefghijklmnopqrstuvwxyz1234"; // 30 characters
+    stub::SetPage(L"http://latin.example/", latin);
+    stub::Page chinese;
+    chinese.title = L"新浪网首页"; // five characters, ten bytes
+    stub::SetPage(L"http://cn.example/", chinese);
+    stub::Page mixed;
+    mixed.title = L"ab新浪网首页新闻中心"; // a cut at ten bytes would split a character
+    stub::SetPage(L"http://mixed.example/", mixed);
+    TMainForm& f =
+        Open(Start({L"http://latin.example/", L"http://cn.example/", L"http://mixed.example/"}));
+    auto w = f.TabWindows();
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return w[3]->Caption() == mixed.title; }, 3000));
+    kvtest::PumpIdle();
+    EXPECT_EQ(w[1]->Caption(), latin.title);
+    EXPECT_EQ(f.TabControl1.TabText(1), L"Abcdefghij");
+    EXPECT_EQ(f.TabControl1.TabText(2), L"新浪网首页");
+    EXPECT_EQ(f.TabControl1.TabText(3), L"ab新浪网首页新闻中");
+}
+
+} // namespace
