@@ -41,7 +41,9 @@ struct Page {
 void SetPage(const std::wstring& url, const Page& page);
 void ClearPages();
 
-// One navigation request as the engine received it.
+// One navigation request as the engine received it. A URL wrapped as VT_VARIANT|VT_BYREF is
+// recorded as the variant it points to; an optional argument passed as a null pointer has
+// type 0xFFFF. A byte-array URL (item-identifier list) loads as "itemidlist:<byte count>".
 struct NavigateCall {
     std::wstring method; // "Navigate" or "Navigate2"
     VARTYPE urlType = VT_EMPTY;
@@ -51,6 +53,20 @@ struct NavigateCall {
     LONG optionalInts[4] = {};     // their values when VT_I4
 };
 
+// Behaviour worth knowing when testing against the engine:
+// - ReadyState is 0 until the first navigation; 1 from BeforeNavigate2 on; LocationURL and
+//   LocationName change just before TitleChange; 3 with NavigateComplete2 (the document exists
+//   from then on); 4 with DocumentComplete.
+// - Stop during a load drops the rest of it: DownloadComplete (if DownloadBegin was raised)
+//   and StatusTextChange("") inside the call, ReadyState 4, the previous page stays current.
+//   Stop with nothing loading raises nothing.
+// - Refresh reloads the current page without BeforeNavigate2, NavigateComplete2 or
+//   DocumentComplete (as the platform); ReadyState returns to 4. With no page it does nothing.
+// - GoBack/GoForward raise BeforeNavigate2 (cancellable) and the whole load of that entry.
+// - BeforeNavigate2 carries URL (VT_BSTR), Flags (VT_I4, the flags received), TargetFrameName
+//   and Headers (VT_BSTR, empty), PostData (VT_EMPTY), each as VT_VARIANT|VT_BYREF.
+// - Frames are named "frame<i>" with URL "<page url>#frame<i>"; their pDisp answers IDispatch
+//   only (LocationURL, LocationName, ReadyState by Invoke).
 class Engine {
 public:
     virtual ~Engine() = default;
