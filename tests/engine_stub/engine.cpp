@@ -277,9 +277,14 @@ public:
         }
         auto& list = Global().instances;
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
-        if (list.empty() && Global().pump) {
-            DestroyWindow(Global().pump);
-            Global().pump = nullptr;
+        if (list.empty()) {
+            // The DLL may be unloaded now: leave no window or class behind that points into it.
+            if (Global().pump) {
+                DestroyWindow(Global().pump);
+                Global().pump = nullptr;
+            }
+            UnregisterClassW(kPumpClass, ThisModule());
+            UnregisterClassW(kViewClass, ThisModule());
         }
         ObjectDestroyed();
     }
