@@ -211,7 +211,7 @@ public:
 
 private:
     ~DownloadWatch() = default;
-    LONG refs_ = 1;
+    LONG refs_ = 0; // the first owner adds the first reference
 };
 
 } // namespace
@@ -233,8 +233,8 @@ SiteListDownload DownloadSiteList(const std::string& sourceUrl, const std::wstri
         out.result = HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
         return out;
     }
-    Microsoft::WRL::ComPtr<DownloadWatch> watch;
-    watch.Attach(new DownloadWatch);
+    // The pointer constructor takes the one reference (mingw-w64's Attach would add another).
+    Microsoft::WRL::ComPtr<DownloadWatch> watch(new DownloadWatch);
     out.result = URLDownloadToFileA(nullptr, sourceUrl.c_str(), ansiTemp->c_str(), 0, watch.Get());
     out.httpStatus = watch->httpStatus;
     if (FAILED(out.result)) {
