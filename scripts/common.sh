@@ -78,7 +78,9 @@ kv_wine_env() {
   export LC_ALL="${KV_LC_ALL:-zh_CN.UTF-8}"
 }
 
-# Create the prefix once, map the Chinese UI fonts to an installed CJK font.
+# Create the prefix once: map the Chinese UI fonts to an installed CJK font, and keep Wine's
+# windows unmanaged (without a window manager, Wine waits up to 2 s for every managed window
+# it hides).
 kv_wine_prefix() {
   kv_wine_env "${1:-}"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -86,8 +88,8 @@ kv_wine_prefix() {
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
-    local reg="$WINEPREFIX/fonts.reg"
-    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"%s"="WenQuanYi Micro Hei"\r\n"SimSun"="WenQuanYi Micro Hei"\r\n"NSimSun"="WenQuanYi Micro Hei"\r\n"Microsoft YaHei"="WenQuanYi Micro Hei"\r\n' \
+    local reg="$WINEPREFIX/prefix.reg"
+    printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n"%s"="WenQuanYi Micro Hei"\r\n"SimSun"="WenQuanYi Micro Hei"\r\n"NSimSun"="WenQuanYi Micro Hei"\r\n"Microsoft YaHei"="WenQuanYi Micro Hei"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"="N"\r\n' \
       "$(printf '\xcb\xce\xcc\xe5')" >"$reg"
     "$WINE" regedit "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
     wineserver -w || true

@@ -1,6 +1,7 @@
 #include "host/embedded_browser.h"
 
 #include "toolkit/application.h"
+#include "toolkit/com.h"
 #include "toolkit/error.h"
 
 #include <exdispid.h>
@@ -56,8 +57,7 @@ std::wstring TEmbeddedBrowser::About() const {
 void TEmbeddedBrowser::SetDownloadOptions(TDownloadControlOptions options) {
     downloadOptions_ = options;
     downloadControlValue_ = DownloadControlValueOf(options);
-    ComPtr<IOleControl> control;
-    if (SUCCEEDED(Application().As(&control)) && control) {
+    if (ComPtr<IOleControl> control = tk::QueryAs<IOleControl>(Application())) {
         control->OnAmbientPropertyChange(kAmbientDownloadControl);
     }
 }
@@ -66,8 +66,7 @@ void TEmbeddedBrowser::SetUserInterfaceOptions(TUserInterfaceOptions options) {
     uiOptions_ = options;
     hostUIFlagsValue_ = HostUIFlagsValueOf(options);
     // The engine reads the host flags with the download options' notification.
-    ComPtr<IOleControl> control;
-    if (SUCCEEDED(Application().As(&control)) && control) {
+    if (ComPtr<IOleControl> control = tk::QueryAs<IOleControl>(Application())) {
         control->OnAmbientPropertyChange(kAmbientDownloadControl);
     }
 }
@@ -119,8 +118,9 @@ LRESULT TEmbeddedBrowser::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             ((wParam == VK_LEFT || wParam == VK_RIGHT) && extended)) {
             return 0;
         }
-        ComPtr<IOleInPlaceActiveObject> active;
-        if (FAILED(Application().As(&active)) || !active) {
+        ComPtr<IOleInPlaceActiveObject> active =
+            tk::QueryAs<IOleInPlaceActiveObject>(Application());
+        if (!active) {
             return 0;
         }
         MSG m{};

@@ -1,6 +1,7 @@
 #include "host/ole_control.h"
 
 #include "toolkit/application.h"
+#include "toolkit/com.h"
 #include "toolkit/error.h"
 
 #include <olectl.h>
@@ -381,8 +382,8 @@ private:
 };
 
 TOleControl::TOleControl(const TControlData& data) : data_(data) {
-    site_.Attach(new OleSite(this));
-    sink_.Attach(new EventSink(this, data_));
+    site_ = tk::Adopt(new OleSite(this));
+    sink_ = tk::Adopt(new EventSink(this, data_));
     tk::Check(CoCreateInstance(data_.ClassID, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                IID_IOleObject,
                                reinterpret_cast<void**>(oleObject_.GetAddressOf())));
