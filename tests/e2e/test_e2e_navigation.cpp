@@ -198,6 +198,12 @@ HWND AddressEdit(HWND window) {
     return f.edit;
 }
 
+std::wstring EditText(HWND edit) {
+    wchar_t buf[1024] = {};
+    SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
 void TypeAndEnter(HWND edit, const std::wstring& text) {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
@@ -241,6 +247,9 @@ TEST(E2ENavigation, TypedAddressesAreLoadedRecordedAndSaved) {
     const std::string search = kv::PartnerSearchPrefix() + "kvword";
     TypeAndEnter(edit, L"kvword");
     ASSERT_TRUE(WaitFor([&] { return p.Logged("Navigate2 " + search); }, kStepMs));
+    // The finished load puts its address into the box; typing before that would be undone.
+    std::wstring searchText(search.begin(), search.end());
+    ASSERT_TRUE(WaitFor([&] { return EditText(edit) == searchText; }, kStepMs));
     TypeAndEnter(edit, L"news.example.org");
     ASSERT_TRUE(WaitFor([&] { return p.Logged("Navigate2 news.example.org"); }, kStepMs));
     ASSERT_TRUE(p.Exit());
