@@ -638,8 +638,30 @@ void ComboBox::Create(HWND parent, Kind kind, int left, int top, int width, int 
 
 void ComboBox::SetItems(std::vector<std::string> items) {
     items_ = std::move(items);
+    listFilled_ = false;
+    if (kind_ == Kind::DropDownList) {
+        FillList();
+    } else {
+        // An address box's list can hold a long history; it is filled when it first drops
+        // down, so that opening a window does not wait for it.
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    }
+}
+
+void ComboBox::FillList() {
+    if (listFilled_ || hwnd_ == nullptr) {
+        return;
+    }
+    listFilled_ = true;
     std::wstring text = kind_ == Kind::DropDown ? WindowText(hwnd_) : std::wstring();
+    // The drop-down list is a window of its own: it stops drawing too while it fills.
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof(info);
+    HWND list = GetComboBoxInfo(hwnd_, &info) ? info.hwndList : nullptr;
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+    if (list != nullptr) {
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    }
     SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
     size_t bytes = 0;
     for (const auto& s : items_) {
@@ -649,6 +671,9 @@ void ComboBox::SetItems(std::vector<std::string> items) {
     for (const auto& s : items_) {
         std::wstring w = FromAnsi(s);
         SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    }
+    if (list != nullptr) {
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     }
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     if (kind_ == Kind::DropDown) {
@@ -660,9 +685,11 @@ void ComboBox::InsertItem(size_t position, std::string ansi) {
     if (position > items_.size()) {
         position = items_.size();
     }
-    std::wstring w = FromAnsi(ansi);
+    std::wstring w = listFilled_ ? FromAnsi(ansi) : std::wstring();
     items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(position), std::move(ansi));
-    SendMessageW(hwnd_, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(w.c_str()));
+    if (listFilled_) {
+        SendMessageW(hwnd_, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(w.c_str()));
+    }
 }
 
 void ComboBox::MoveItemToFront(size_t index) {
@@ -672,9 +699,15 @@ void ComboBox::MoveItemToFront(size_t index) {
     std::string s = std::move(items_[index]);
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
     items_.insert(items_.begin(), std::move(s));
-    std::wstring w = ComboItemText(hwnd_, static_cast<int>(index));
-    SendMessageW(hwnd_, CB_DELETESTRING, index, 0);
-    SendMessageW(hwnd_, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    if (listFilled_) {
+        std::wstring w = ComboItemText(hwnd_, static_cast<int>(index));
+        SendMessageW(hwnd_, CB_DELETESTRING, index, 0);
+        SendMessageW(hwnd_, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    }
+}
+
+int ComboBox::ListCount() const {
+    return static_cast<int>(SendMessageW(hwnd_, CB_GETCOUNT, 0, 0));
 }
 
 int ComboBox::ItemIndex() const {
@@ -715,6 +748,55 @@ void ComboBox::SetItemHeight(int height) {
     SendMessageW(hwnd_, CB_SETITEMHEIGHT, 0, height);
 }
 
+namespace {
+
+wchar_t FoldAscii(wchar_t c) {
+    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+// True when item begins with typed, letter case ignored.
+bool BeginsWith(const std::wstring& item, const std::wstring& typed) {
+    if (item.size() < typed.size()) {
+        return false;
+    }
+    return CompareStringOrdinal(item.c_str(), static_cast<int>(typed.size()), typed.c_str(),
+                                static_cast<int>(typed.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The same for an ASCII item stored as ANSI bytes, without converting it.
+bool AsciiBeginsWith(const std::string& item, const std::wstring& typed) {
+    if (item.size() < typed.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < typed.size(); ++i) {
+        if (FoldAscii(static_cast<wchar_t>(static_cast<unsigned char>(item[i]))) !=
+            FoldAscii(typed[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsAsciiText(const std::string& s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsAsciiText(const std::wstring& s) {
+    for (wchar_t c : s) {
+        if (c >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 void ComboBox::Complete() {
     if (edit_ == nullptr || items_.empty()) {
         return;
@@ -728,23 +810,34 @@ void ComboBox::Complete() {
     if (typed.empty() || start != end || end != typed.size()) {
         return;
     }
-    // The list's own prefix search ignores letter case and finds the first match.
-    LRESULT i = SendMessageW(hwnd_, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                             reinterpret_cast<LPARAM>(typed.c_str()));
-    if (i == CB_ERR) {
-        return;
+    bool asciiTyped = IsAsciiText(typed);
+    for (const std::string& item : items_) {
+        std::wstring wide;
+        if (IsAsciiText(item)) {
+            if (!asciiTyped || !AsciiBeginsWith(item, typed)) {
+                continue;
+            }
+            wide.assign(item.begin(), item.end());
+        } else {
+            wide = FromAnsi(item);
+            if (!BeginsWith(wide, typed)) {
+                continue;
+            }
+        }
+        if (wide.size() > typed.size()) {
+            SetWindowTextW(edit_, wide.c_str());
+            SendMessageW(edit_, EM_SETSEL, typed.size(), static_cast<LPARAM>(wide.size()));
+        }
+        return; // the first entry that begins with the text decides
     }
-    std::wstring item = ComboItemText(hwnd_, static_cast<int>(i));
-    if (item.size() <= typed.size()) {
-        return;
-    }
-    SetWindowTextW(edit_, item.c_str());
-    SendMessageW(edit_, EM_SETSEL, typed.size(), static_cast<LPARAM>(item.size()));
 }
 
 bool ComboBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     if (msg == CN_COMMAND) {
         switch (HIWORD(wParam)) {
+        case CBN_DROPDOWN:
+            FillList();
+            break;
         case CBN_CLOSEUP:
             if (OnCloseUp) {
                 OnCloseUp();

@@ -193,6 +193,8 @@ public:
     void SetText(const std::wstring& text);
     void SetItemHeight(int height);
     HWND EditHandle() const { return edit_; }
+    // Entries shown by the control's list (filled when it first drops down).
+    int ListCount() const;
 
     // Completion from the first item that begins with the typed text, ignoring case.
     bool AutoComplete = true;
@@ -208,7 +210,9 @@ protected:
 
 private:
     void Complete();
+    void FillList();
     std::vector<std::string> items_;
+    bool listFilled_ = false;
     HWND edit_ = nullptr;
     Kind kind_ = Kind::DropDownList;
     bool deleting_ = false; // last key removed text: no completion for it

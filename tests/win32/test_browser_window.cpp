@@ -276,6 +276,44 @@ TEST_F(BrowserWindowTest, AddressBoxCompletesFromTheFirstMatchingEntry) {
     EXPECT_EQ(window_->URLS.Text(), L"zz");
 }
 
+TEST_F(BrowserWindowTest, AddressListIsThereWhenItDropsDown) {
+    window_->URLS.InsertItem(0, "http://first.example/");
+    window_->URLS.MoveItemToFront(2);
+    SendMessageW(window_->URLS.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(window_->URLS.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    const auto& items = window_->URLS.Items();
+    ASSERT_EQ(window_->URLS.ListCount(), static_cast<int>(items.size()));
+    EXPECT_EQ(items[0], "http://www.baidu.com/s?tn=trevox_pg");
+    EXPECT_EQ(items[1], "http://first.example/");
+    wchar_t text[128] = {};
+    SendMessageW(window_->URLS.Handle(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"http://www.baidu.com/s?tn=trevox_pg");
+    // Once shown, the list follows later changes.
+    window_->URLS.MoveItemToFront(1);
+    SendMessageW(window_->URLS.Handle(), CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"http://first.example/");
+}
+
+TEST_F(BrowserWindowTest, EnterInTheAddressBoxAndTheGoButtonNavigate) {
+    HWND edit = window_->URLS.EditHandle();
+    window_->URLS.SetText(L"www.typed.example");
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80; // whatever the shift state
+    SetKeyboardState(keys);
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    auto nav = engine_->Navigations();
+    ASSERT_FALSE(nav.empty());
+    EXPECT_EQ(nav.back().url, L"www.typed.example");
+    window_->URLS.SetText(L"second.example");
+    SendMessageW(window_->SpeedButton1.Handle(), BM_CLICK, 0, 0);
+    nav = engine_->Navigations();
+    EXPECT_EQ(nav.back().url, L"second.example");
+    kvtest::PumpFor(100);
+}
+
 TEST_F(BrowserWindowTest, CloseRequestInsideAnEngineEventDestroysTheWindowAfterIt) {
     TMDIChild* second = frame_->OpenBrowserWindow(L"KV-2");
     stub::Engine* e = stub::Last();

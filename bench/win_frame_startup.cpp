@@ -1,0 +1,152 @@
+// Start-up times.
+// 1. This process as the program starts: from process creation to the first window complete
+//    and the frame idle, with the stand-in engine.
+// 2. Side by side under the platform's own engine: Wine's iexplore.exe about:blank from
+//    process start to its window shown, and kvbr.exe (beside this program) to its frame shown.
+#include "app/main_form.h"
+#include "browser_window/mdi_child.h"
+#include "engine_stub/engine_stub.h"
+#include "toolkit/application.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+double FileTimeMs(const FILETIME& t) {
+    ULARGE_INTEGER u{};
+    u.LowPart = t.dwLowDateTime;
+    u.HighPart = t.dwHighDateTime;
+    return static_cast<double>(u.QuadPart) / 10000.0;
+}
+
+double NowFileTimeMs() {
+    FILETIME t{};
+    GetSystemTimeAsFileTime(&t);
+    return FileTimeMs(t);
+}
+
+double ProcessCreationMs(HANDLE process) {
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    return FileTimeMs(created);
+}
+
+struct FindShown {
+    DWORD pid;
+    const wchar_t* className; // null: any top-level window
+    HWND found;
+};
+
+BOOL CALLBACK FindShownProc(HWND w, LPARAM lp) {
+    auto* f = reinterpret_cast<FindShown*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != f->pid || !IsWindowVisible(w)) {
+        return TRUE;
+    }
+    if (f->className != nullptr) {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (lstrcmpW(cls, f->className) != 0) {
+            return TRUE;
+        }
+    }
+    f->found = w;
+    return FALSE;
+}
+
+// Milliseconds from the process's creation to its first visible top-level window; -1 when it
+// did not show one within the limit.
+double TimeToWindow(const std::wstring& exe, const std::wstring& args, const wchar_t* className,
+                    const std::wstring& workDir) {
+    std::wstring cmd = L"\"" + exe + L"\" " + args;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workDir.empty() ? nullptr : workDir.c_str(), &si, &pi)) {
+        return -1;
+    }
+    double result = -1;
+    ULONGLONG end = GetTickCount64() + 30000;
+    while (GetTickCount64() < end) {
+        FindShown f{pi.dwProcessId, className, nullptr};
+        EnumWindows(FindShownProc, reinterpret_cast<LPARAM>(&f));
+        if (f.found != nullptr) {
+            result = NowFileTimeMs() - ProcessCreationMs(pi.hProcess);
+            break;
+        }
+        if (WaitForSingleObject(pi.hProcess, 2) == WAIT_OBJECT_0) {
+            break;
+        }
+    }
+    // Measured: the processes this benchmark started go now.
+    TerminateProcess(pi.hProcess, 0);
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return result;
+}
+
+std::wstring ModuleFolder() {
+    wchar_t path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+} // namespace
+
+int main() {
+    if (FAILED(OleInitialize(nullptr))) {
+        return 2;
+    }
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
+                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    tk::Application::Initialize(GetModuleHandleW(nullptr));
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring folder =
+        std::wstring(temp) + L"kvstartup-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    folder += L"\\";
+    {
+        stub::ScopedRegistration engine;
+        TFrameStart start;
+        start.programFolder = folder;
+        start.settingsPath = folder + L"kvbr.ini";
+        start.useCommandLine = false;
+        TMainForm frame(start);
+        frame.Show(SW_SHOWNORMAL); // returns once the first window's blank page is complete
+        MSG m;
+        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            tk::Application::DispatchOne(m);
+        }
+        tk::Application::RunIdleHandlers();
+        double ms = NowFileTimeMs() - ProcessCreationMs(GetCurrentProcess());
+        std::printf("frame_startup_stub_engine %.1f ms\n", ms);
+        frame.FreeChildren();
+    }
+
+    wchar_t windows[MAX_PATH] = {};
+    GetEnvironmentVariableW(L"ProgramFiles", windows, MAX_PATH);
+    std::wstring iexplore = std::wstring(windows) + L"\\Internet Explorer\\iexplore.exe";
+    std::wstring kvbr = ModuleFolder() + L"kvbr.exe";
+    double ie = TimeToWindow(iexplore, L"about:blank", nullptr, folder);
+    double kv = TimeToWindow(kvbr, L"", L"tkMDIFrame", folder);
+    std::printf("iexplore_window_shown %.1f ms\n", ie);
+    std::printf("kvbr_frame_shown %.1f ms\n", kv);
+    if (ie > 0 && kv > 0) {
+        std::printf("kvbr_vs_iexplore_startup_ratio %.2f x\n", kv / ie);
+    }
+    DeleteFileW((folder + L"kvbr.ini").c_str());
+    RemoveDirectoryW(folder.c_str());
+    OleUninitialize();
+    return 0;
+}
