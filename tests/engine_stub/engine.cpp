@@ -64,6 +64,7 @@ struct State {
     long locks = 0;
     unsigned nextSerial = 1;
     HWND pump = nullptr;
+    HostingFault fault = HostingFault::None;
 };
 
 State& Global() {
@@ -306,6 +307,9 @@ public:
         } else if (iid == IID_IOleObject) {
             *out = static_cast<IOleObject*>(this);
         } else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceObject) {
+            if (Global().fault == HostingFault::NoInPlaceObject) {
+                return E_NOINTERFACE;
+            }
             *out = static_cast<IOleInPlaceObject*>(this);
         } else if (iid == IID_IOleInPlaceActiveObject) {
             *out = static_cast<IOleInPlaceActiveObject*>(this);
@@ -758,6 +762,10 @@ public:
                 return E_POINTER;
             }
             Log(L"GetWindow");
+            if (Global().fault == HostingFault::NoWindow) {
+                *window = nullptr;
+                return E_FAIL;
+            }
             *window = window_;
             return window_ ? S_OK : E_FAIL;
         });
@@ -1765,6 +1773,10 @@ std::wstring Hex(unsigned long value) {
 }
 
 } // namespace detail
+
+void SetHostingFault(HostingFault fault) {
+    detail::Global().fault = fault;
+}
 
 using namespace detail;
 

@@ -124,6 +124,11 @@ public:
     virtual int HistoryIndex() const = 0;
 };
 
+// Makes every engine fail in-place activation from now on: no IOleInPlaceObject at all, or
+// GetWindow answering no window. None restores normal hosting.
+enum class HostingFault { None, NoInPlaceObject, NoWindow };
+void SetHostingFault(HostingFault fault);
+
 // Live instances in creation order; the last one created (null when none lives).
 std::vector<Engine*> Instances();
 Engine* Last();

@@ -1,12 +1,15 @@
 // The browser host against the stand-in engine: hosting and teardown order, event routing,
 // by-reference arguments, navigation rules, waits, the page's close request and errors.
 #include "host/embedded_browser.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "engine_stub/engine_stub.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
 
 #include <gtest/gtest.h>
+
+#include <olectl.h>
 
 #include <memory>
 #include <string>
@@ -106,9 +109,9 @@ protected:
 
 TEST_F(HostTest, HostingSequenceAndTeardownOrder) {
     auto b = MakeHost();
-    EXPECT_TRUE(InOrder(stub::CallLog(), {L"SetClientSite", L"InitNew", L"Advise",
-                                          L"OnAmbientPropertyChange -1", L"DoVerb -5",
-                                          L"GetWindow"}));
+    EXPECT_TRUE(
+        InOrder(stub::CallLog(), {L"SetClientSite", L"InitNew", L"Advise",
+                                  L"OnAmbientPropertyChange -1", L"DoVerb -5", L"GetWindow"}));
     ASSERT_EQ(stub::Instances().size(), 1u);
     EXPECT_EQ(GetParent(b->Handle()), parent_.get());
 
@@ -205,11 +208,20 @@ TEST_F(HostTest, EverySlotReceivesItsArgumentsInOrder) {
     e->RaiseEvent(259, {disp, RefTo(&url)});
     VariantClear(&url);
 
-    std::vector<std::wstring> want = {L"status 正在打开", L"progress 7/9",   L"command 2 true",
-                                      L"begin",          L"complete",       L"title 标题",
-                                      L"property prop",  L"quit",           L"visible true",
-                                      L"toolbar false",  L"menubar true",   L"statusbar false",
-                                      L"fullscreen true", L"theater false",
+    std::vector<std::wstring> want = {L"status 正在打开",
+                                      L"progress 7/9",
+                                      L"command 2 true",
+                                      L"begin",
+                                      L"complete",
+                                      L"title 标题",
+                                      L"property prop",
+                                      L"quit",
+                                      L"visible true",
+                                      L"toolbar false",
+                                      L"menubar true",
+                                      L"statusbar false",
+                                      L"fullscreen true",
+                                      L"theater false",
                                       L"navcomplete http://a.example/",
                                       L"doccomplete http://a.example/"};
     EXPECT_EQ(got, want);
@@ -231,7 +243,8 @@ TEST_F(HostTest, ByReferenceArgumentsWrittenByHandlersReachTheCaller) {
         VariantClear(url);
         *url = Bstr(L"http://rewritten/");
     };
-    VARIANT url = Bstr(L"http://x/"), flags = I4(5), target = Bstr(L"frame"), post, headers = Bstr(L"H: 1");
+    VARIANT url = Bstr(L"http://x/"), flags = I4(5), target = Bstr(L"frame"), post,
+            headers = Bstr(L"H: 1");
     VariantInit(&post);
     VARIANT_BOOL cancel = VARIANT_FALSE;
     VARIANT cancelRef;
@@ -305,9 +318,7 @@ TEST_F(HostTest, CancelAndNewWindowChangeWhatTheEngineDoes) {
     ASSERT_FALSE(target->Navigations().empty());
     EXPECT_EQ(target->Navigations().back().url, L"http://popup.example/");
 
-    b->OnNewWindow2 = [&](host::TWebBrowser&, IDispatch**, VARIANT_BOOL* c) {
-        *c = VARIANT_TRUE;
-    };
+    b->OnNewWindow2 = [&](host::TWebBrowser&, IDispatch**, VARIANT_BOOL* c) { *c = VARIANT_TRUE; };
     r = e->RaiseNewWindow2(L"http://refused.example/");
     EXPECT_TRUE(r.cancelled);
     EXPECT_FALSE(r.loaded);
@@ -479,6 +490,30 @@ TEST_F(HostTest, HandlerErrorIsReportedAndNeverReachesTheEngine) {
     EXPECT_EQ(b->NavigateBlank(), host::WaitResult::Complete);
     ASSERT_EQ(kvtest::SeenModals().size(), 1u);
     EXPECT_EQ(kvtest::SeenModals()[0].text, L"handler broke");
+}
+
+TEST_F(HostTest, ActivationFailuresRaiseTheirErrors) {
+    struct Restore {
+        ~Restore() { stub::SetHostingFault(stub::HostingFault::None); }
+    } restore;
+    const std::pair<stub::HostingFault, const wchar_t*> cases[] = {
+        {stub::HostingFault::NoInPlaceObject, L"OLE control activation failed"},
+        {stub::HostingFault::NoWindow, L"Could not obtain OLE control window handle"},
+    };
+    for (const auto& c : cases) {
+        stub::SetHostingFault(c.first);
+        host::TEmbeddedBrowser b;
+        b.SetParent(parent_.get());
+        try {
+            b.Handle();
+            ADD_FAILURE() << "activation must fail";
+        } catch (const tk::Error& e) {
+            EXPECT_EQ(e.Message(), c.second);
+        }
+        EXPECT_FALSE(b.HandleAllocated());
+    }
+    stub::SetHostingFault(stub::HostingFault::None);
+    EXPECT_TRUE(stub::Instances().empty()) << "a failed activation must not leak the engine";
 }
 
 TEST_F(HostTest, KeysAreOfferedToTheEngineExceptEditingAndArrowKeys) {
