@@ -39,16 +39,29 @@ kv_ensure_locale() {
   locale-gen >/dev/null 2>&1 || true
 }
 
+# Runs a build step with its output in a log; shows the end of the log when it fails.
+kv_quiet() {
+  local log="$1"; shift
+  mkdir -p "$(dirname "$log")"
+  if ! "$@" >"$log" 2>&1; then
+    tail -60 "$log" >&2
+    echo "build failed; full log: $log" >&2
+    return 1
+  fi
+}
+
 kv_build_native() {
-  cmake -S "$KV_ROOT" -B "$KV_NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang "$@" >/dev/null
-  cmake --build "$KV_NATIVE" -j "$KV_JOBS"
+  kv_log "building the native core and its tests"
+  kv_quiet "$KV_BUILD/native-build.log" cmake -S "$KV_ROOT" -B "$KV_NATIVE" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang "$@"
+  kv_quiet "$KV_BUILD/native-build.log" cmake --build "$KV_NATIVE" -j "$KV_JOBS"
 }
 
 kv_build_win() {
-  cmake -S "$KV_ROOT" -B "$KV_WIN" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" "$@" >/dev/null
-  cmake --build "$KV_WIN" -j "$KV_JOBS"
+  kv_log "building the Windows program and tests (mingw-w64)"
+  kv_quiet "$KV_BUILD/win-build.log" cmake -S "$KV_ROOT" -B "$KV_WIN" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" "$@"
+  kv_quiet "$KV_BUILD/win-build.log" cmake --build "$KV_WIN" -j "$KV_JOBS"
 }
 
 # A display: the caller's, or a private Xvfb.
