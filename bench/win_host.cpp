@@ -19,7 +19,9 @@ namespace {
 
 HWND g_parent = nullptr;
 
-void Pump() { tk::Application::ProcessMessages(); }
+void Pump() {
+    tk::Application::ProcessMessages();
+}
 
 std::unique_ptr<host::TEmbeddedBrowser> MakeHost() {
     auto b = std::make_unique<host::TEmbeddedBrowser>();
@@ -33,9 +35,7 @@ double MedianMicros(int runs) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         auto start = std::chrono::steady_clock::now();
-        {
-            auto b = MakeHost();
-        }
+        { auto b = MakeHost(); }
         auto end = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
         Pump();
@@ -49,7 +49,8 @@ SIZE_T PrivateBytes() {
     pmc.cb = sizeof(pmc);
     GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
                          sizeof(pmc));
-    return pmc.PrivateUsage;
+    // Wine reports the commit charge in PagefileUsage and leaves PrivateUsage at 0.
+    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
 double KilobytesPerLiveHost(int count) {
