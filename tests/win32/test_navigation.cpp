@@ -376,9 +376,7 @@ TEST_F(NavigationTest, ManyRequestsAskOnceEachAndLeakNothing) {
     EXPECT_EQ(frame_->Children().size(), children);
     EXPECT_EQ(stub::Instances().size(), engines);
 
-    // Every question costs about a second under Wine (it waits for the X server to withdraw
-    // the box), so fewer of them.
-    constexpr int kAsked = 20;
+    constexpr int kAsked = kRequests;
     frame_->N14.SetChecked(false);
     refused = 0;
     for (int i = 0; i < kAsked; ++i) {
@@ -392,7 +390,7 @@ TEST_F(NavigationTest, ManyRequestsAskOnceEachAndLeakNothing) {
 
     // Consenting: every window and its engine go away again when closed.
     kvtest::ResetModals();
-    constexpr int kOpened = 5;
+    constexpr int kOpened = 20;
     int loaded = 0;
     for (int i = 0; i < kOpened; ++i) {
         kvtest::ExpectModal(IDOK, L"允许弹出窗口么？");
