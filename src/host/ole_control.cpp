@@ -33,6 +33,26 @@ OLE_COLOR ToOleColor(COLORREF c) {
     return static_cast<OLE_COLOR>(c);
 }
 
+// IDispatch answered by dispatch id only: no type information, no names.
+class DispatchById : public IDispatch {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (count != nullptr) {
+            *count = 0;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info != nullptr) {
+            *info = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+};
+
 } // namespace
 
 // The client site: client site, control site, in-place site and frame, ambient properties and
@@ -42,7 +62,7 @@ class OleSite final : public IOleClientSite,
                       public IOleControlSite,
                       public IOleInPlaceSite,
                       public IOleInPlaceFrame,
-                      public IDispatch,
+                      public DispatchById,
                       public IPropertyNotifySink {
 public:
     explicit OleSite(TOleControl* owner) : owner_(owner) {}
@@ -246,21 +266,6 @@ public:
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
     // IDispatch: ambient properties.
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (count != nullptr) {
-            *count = 0;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result,
                         EXCEPINFO*, UINT*) override {
         if (owner_ == nullptr) {
@@ -291,7 +296,7 @@ private:
 };
 
 // Receives the control's event calls and routes them to the owner's slots.
-class EventSink final : public IDispatch {
+class EventSink final : public DispatchById {
 public:
     EventSink(TOleControl* owner, const TControlData& data) : owner_(owner), data_(data) {}
     void Detach() { owner_ = nullptr; }
@@ -317,21 +322,6 @@ public:
             delete this;
         }
         return static_cast<ULONG>(n);
-    }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (count != nullptr) {
-            *count = 0;
-        }
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info != nullptr) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO*, UINT*) override {

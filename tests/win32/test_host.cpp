@@ -5,7 +5,9 @@
 #include "toolkit/error.h"
 #include "engine_stub/engine_stub.h"
 #include "win32/support/modal.h"
+#include "win32/support/parent_window.h"
 #include "win32/support/pump.h"
+#include "win32/support/variants.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +19,10 @@
 
 namespace {
 
-class ParentWindow {
-public:
-    ParentWindow() {
-        hwnd_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~ParentWindow() { DestroyWindow(hwnd_); }
-    HWND get() const { return hwnd_; }
-
-private:
-    HWND hwnd_ = nullptr;
-};
+using kvtest::Bool;
+using kvtest::Bstr;
+using kvtest::I4;
+using kvtest::RefTo;
 
 // True when the tokens appear in the log in this order (each matched as a prefix).
 ::testing::AssertionResult InOrder(const std::vector<std::wstring>& log,
@@ -54,38 +48,6 @@ private:
     return ::testing::AssertionSuccess();
 }
 
-VARIANT Bstr(const wchar_t* text) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
-
-VARIANT I4(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
-
-VARIANT Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT RefTo(VARIANT* target) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_VARIANT | VT_BYREF;
-    V_VARIANTREF(&v) = target;
-    return v;
-}
-
 class HostTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -104,7 +66,7 @@ protected:
     }
 
     stub::ScopedRegistration registration_;
-    ParentWindow parent_;
+    kvtest::ParentWindow parent_;
 };
 
 TEST_F(HostTest, HostingSequenceAndTeardownOrder) {

@@ -1,6 +1,7 @@
 // Smoke tests against Wine's own WebBrowser control (no HTML renderer here): hosting,
 // navigation events and teardown work with the platform's engine, not only with ours.
 #include "host/embedded_browser.h"
+#include "win32/support/parent_window.h"
 #include "win32/support/pump.h"
 
 #include <gtest/gtest.h>
@@ -9,19 +10,6 @@
 #include <vector>
 
 namespace {
-
-class ParentWindow {
-public:
-    ParentWindow() {
-        hwnd_ = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
-                                480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    }
-    ~ParentWindow() { DestroyWindow(hwnd_); }
-    HWND get() const { return hwnd_; }
-
-private:
-    HWND hwnd_ = nullptr;
-};
 
 struct EventLog {
     std::vector<std::wstring> names;
@@ -53,7 +41,7 @@ void Record(host::TEmbeddedBrowser& b, EventLog& log, bool& insideCall, bool& be
 }
 
 TEST(WineEngine, HostsNavigatesBlankAndTearsDown) {
-    ParentWindow parent;
+    kvtest::ParentWindow parent;
     EventLog log;
     bool insideCall = false, beforeInside = false;
     {
@@ -81,7 +69,7 @@ TEST(WineEngine, HostsNavigatesBlankAndTearsDown) {
 }
 
 TEST(WineEngine, PlainNavigateWithMissingArgumentsStartsNavigation) {
-    ParentWindow parent;
+    kvtest::ParentWindow parent;
     EventLog log;
     bool insideCall = false, beforeInside = false;
     host::TEmbeddedBrowser browser;
@@ -95,7 +83,7 @@ TEST(WineEngine, PlainNavigateWithMissingArgumentsStartsNavigation) {
 // Under an engine that never completes a page, the wait must still end so that the program
 // becomes usable; the host stays usable afterwards.
 TEST(WineEngine, NavigateBlankEndsEvenWithoutRenderer) {
-    ParentWindow parent;
+    kvtest::ParentWindow parent;
     host::TEmbeddedBrowser browser;
     browser.SetParent(parent.get());
     browser.Handle();
