@@ -9,6 +9,11 @@
 
 namespace host {
 
+// The values carry the platform's flag names, which <mshtmdid.h> defines as macros: a file that
+// uses these enumerations must not include that header (the flag values are in the .cpp).
+#ifdef DLCTL_DLIMAGES
+#error "<mshtmdid.h> defines the DLCTL_ names as macros; do not include it together with this file"
+#endif
 enum class TDownloadControlOption {
     DLCTL_DLIMAGES,
     DLCTL_VIDEOS,
