@@ -183,6 +183,18 @@ void MDIFrameForm::LayoutClient() {
     int height = r.bottom - top;
     SetWindowPos(client_, nullptr, 0, top, r.right, height < 0 ? 0 : height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    HideScrollBarsWhenMaximized();
+}
+
+void MDIFrameForm::HideScrollBarsWhenMaximized() {
+    // A maximised child covers the whole area: there is nothing to scroll to, but some MDI
+    // clients leave their bars from the layout before the child was maximised.
+    BOOL maximized = FALSE;
+    if (client_ != nullptr &&
+        SendMessageW(client_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0 &&
+        maximized) {
+        ShowScrollBar(client_, SB_BOTH, FALSE);
+    }
 }
 
 void MDIFrameForm::AddChild(MDIChildForm* child) {
@@ -268,6 +280,7 @@ void MDIChildForm::CreateChild(const std::wstring& caption, HFONT font) {
     if (font != nullptr) {
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
+    frame_.HideScrollBarsWhenMaximized();
 }
 
 bool MDIChildForm::Maximized() const {

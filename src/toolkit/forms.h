@@ -58,6 +58,7 @@ public:
     void Show(int showCommand = SW_SHOWDEFAULT);
     // Destroys every child form without asking it (end of the application).
     void FreeChildren() noexcept;
+    void HideScrollBarsWhenMaximized();
 
 protected:
     // Creates the frame window with its menu bar (may be null) and its MDI client, the
