@@ -40,14 +40,15 @@ run_native() {
   count_run kv_native_tests "$out" "$rc"
 }
 
-# Runs each Win32 test executable under Wine with a time limit.
+# Runs each Win32 test executable under Wine with a time limit. KV_RUN_LABEL tells runs of
+# the same executables apart (another code page).
 run_wine_group() {
   local prefix="$1"; shift
   kv_wine_prefix "$prefix"
   kv_wine_start_server
   local exe name out rc
   for exe in "$@"; do
-    name=$(basename "$exe" .exe)
+    name=$(basename "$exe" .exe)${KV_RUN_LABEL:-}
     out="$KV_BUILD/$name.log"
     rc=0
     (cd "$KV_WIN" && timeout -k 5 "$KV_TEST_TIMEOUT" "$WINE" "$exe" --gtest_color=no) \
@@ -64,7 +65,11 @@ kv_ensure_display
 
 mapfile -t unit_tests < <(ls "$KV_WIN"/test_*.exe 2>/dev/null | grep -v '/test_e2e_' || true)
 mapfile -t e2e_tests < <(ls "$KV_WIN"/test_e2e_*.exe 2>/dev/null || true)
-[ ${#unit_tests[@]} -gt 0 ] && run_wine_group "$KV_WIN/wineprefix" "${unit_tests[@]}"
+if [ ${#unit_tests[@]} -gt 0 ]; then
+  run_wine_group "$KV_WIN/wineprefix" "${unit_tests[@]}"
+  # Again under a Western code page (1252): catches code that assumes a Chinese system.
+  KV_LC_ALL=C.UTF-8 KV_RUN_LABEL=@1252 run_wine_group "$KV_WIN/wineprefix" "${unit_tests[@]}"
+fi
 if [ ${#e2e_tests[@]} -gt 0 ]; then
   # End-to-end runs of the real program use a prefix where the stand-in engine is registered
   # in place of the platform's WebBrowser class.
