@@ -51,8 +51,8 @@ TEST_F(ErrorReportTest, ComEntryPointsTurnErrorsIntoResults) {
 
 TEST_F(ErrorReportTest, UnexpectedModalBoxFailsTheTestAndIsClosed) {
     int answer = 0;
-    EXPECT_NONFATAL_FAILURE(
-        answer = MessageBoxW(nullptr, L"stray", L"stray", MB_OKCANCEL), "unexpected modal box");
+    EXPECT_NONFATAL_FAILURE(answer = MessageBoxW(nullptr, L"stray", L"stray", MB_OKCANCEL),
+                            "unexpected modal box");
     EXPECT_EQ(answer, IDCANCEL);
 }
 
@@ -60,8 +60,7 @@ TEST_F(ErrorReportTest, ExpectedAnswerIsGivenAndTextChecked) {
     kvtest::ExpectModal(IDOK, L"真的要退出么?");
     EXPECT_EQ(MessageBoxW(nullptr, L"真的要退出么?", L"Quelmar浏览器", MB_OKCANCEL), IDOK);
     kvtest::ExpectModal(IDCANCEL, L"something else");
-    EXPECT_NONFATAL_FAILURE(MessageBoxW(nullptr, L"other", L"c", MB_OKCANCEL),
-                            "does not mention");
+    EXPECT_NONFATAL_FAILURE(MessageBoxW(nullptr, L"other", L"c", MB_OKCANCEL), "does not mention");
 }
 
 } // namespace
