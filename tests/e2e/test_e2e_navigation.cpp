@@ -3,6 +3,7 @@
 // box loaded, recorded and saved with the history at exit.
 #include "app/core/search_config.h"
 #include "win32/support/modal.h"
+#include "win32/support/program_run.h"
 #include "win32/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -14,167 +15,14 @@
 
 namespace {
 
-constexpr DWORD kStartMs = 20000;
-constexpr DWORD kStepMs = 10000;
+using kvtest::ClassOf;
+using kvtest::kStartMs;
+using kvtest::kStepMs;
+using kvtest::WaitFor;
 
-std::wstring ModuleFolder() {
-    wchar_t path[MAX_PATH] = {};
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-std::wstring ClassOf(HWND w) {
-    wchar_t buf[64] = {};
-    GetClassNameW(w, buf, 64);
-    return buf;
-}
-
-bool WaitFor(const std::function<bool()>& pred, DWORD ms) {
-    ULONGLONG end = GetTickCount64() + ms;
-    while (!pred()) {
-        if (GetTickCount64() >= end) {
-            return false;
-        }
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&m);
-            DispatchMessageW(&m);
-        }
-        Sleep(20);
-    }
-    return true;
-}
-
-// One run of kvbr.exe from a program folder and working directory of its own.
-class Program {
+class Program : public kvtest::ProgramRun {
 public:
-    Program() {
-        exe_ = folder_.Path() + L"kvbr.exe";
-        EXPECT_TRUE(CopyFileW((ModuleFolder() + L"kvbr.exe").c_str(), exe_.c_str(), FALSE));
-    }
-    ~Program() {
-        if (pi_.hProcess != nullptr) {
-            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(pi_.hProcess, 99);
-                WaitForSingleObject(pi_.hProcess, 5000);
-            }
-            CloseHandle(pi_.hProcess);
-            CloseHandle(pi_.hThread);
-        }
-    }
-    const std::wstring& Folder() const { return folder_.Path(); }
-    const std::wstring& Work() const { return work_.Path(); }
-
-    // Pages of the stand-in engine: url TAB title TAB flags, one a line.
-    void SetPages(const std::string& lines) {
-        kvtest::WriteBytes(folder_.Path() + L"pages.txt", lines);
-    }
-
-    bool Start(const std::vector<std::wstring>& args, size_t windows) {
-        std::wstring cmd = L"\"" + exe_ + L"\"";
-        for (const auto& a : args) {
-            cmd += L" \"" + a + L"\"";
-        }
-        std::wstring log = work_.Path() + L"stub.log";
-        SetEnvironmentVariableW(L"KVSTUB_LOG", log.c_str());
-        std::wstring pages = folder_.Path() + L"pages.txt";
-        SetEnvironmentVariableW(L"KVSTUB_PAGES", kvtest::Exists(pages) ? pages.c_str() : nullptr);
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        std::vector<wchar_t> line(cmd.begin(), cmd.end());
-        line.push_back(L'\0');
-        if (!CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                            work_.Path().c_str(), &si, &pi_)) {
-            return false;
-        }
-        return WaitFor([&] { return Frame() != nullptr && Windows().size() == windows; }, kStartMs);
-    }
-
-    HWND Frame() const {
-        struct Find {
-            DWORD pid;
-            HWND found;
-        } f{pi_.dwProcessId, nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM lp) -> BOOL {
-                auto* f = reinterpret_cast<Find*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (pid == f->pid && ClassOf(w) == L"tkMDIFrame") {
-                    f->found = w;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&f));
-        return f.found;
-    }
-
-    std::vector<HWND> Windows() const {
-        std::vector<HWND> v;
-        HWND frame = Frame();
-        HWND client = frame ? FindWindowExW(frame, nullptr, L"MDIClient", nullptr) : nullptr;
-        for (HWND c = client ? GetWindow(client, GW_CHILD) : nullptr; c != nullptr;
-             c = GetWindow(c, GW_HWNDNEXT)) {
-            if (ClassOf(c) == L"tkMDIChild") {
-                v.push_back(c);
-            }
-        }
-        return v;
-    }
-
-    // Waits for a box of the program with this caption, presses the button, returns its text.
-    std::wstring Answer(const std::wstring& caption, int button) {
-        HWND box = nullptr;
-        if (!WaitFor([&] { return (box = kvtest::FindDialog(caption)) != nullptr; }, kStepMs)) {
-            return L"(no box)";
-        }
-        std::wstring text = kvtest::DialogText(box);
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-        WaitFor([&] { return !IsWindow(box); }, kStepMs);
-        return text;
-    }
-
-    bool Exit() {
-        PostMessageW(Frame(), WM_CLOSE, 0, 0);
-        if (Answer(L"Quelmar浏览器", IDOK) == L"(no box)") {
-            return false;
-        }
-        return WaitForSingleObject(pi_.hProcess, kStepMs) == WAIT_OBJECT_0;
-    }
-
-    // Lines of the stand-in's log (UTF-8), without the process id.
-    std::vector<std::string> Log() const {
-        std::vector<std::string> out;
-        std::string all = kvtest::ReadBytes(work_.Path() + L"stub.log").value_or("");
-        size_t at = 0;
-        while (at < all.size()) {
-            size_t end = all.find('\n', at);
-            std::string line = all.substr(at, end == std::string::npos ? end : end - at);
-            if (!line.empty() && line.back() == '\r') {
-                line.pop_back();
-            }
-            size_t space = line.find(' ');
-            out.push_back(space == std::string::npos ? line : line.substr(space + 1));
-            if (end == std::string::npos) {
-                break;
-            }
-            at = end + 1;
-        }
-        return out;
-    }
-    bool Logged(const std::string& line) const {
-        auto log = Log();
-        return std::find(log.begin(), log.end(), line) != log.end();
-    }
-
-private:
-    kvtest::TempFolder folder_{L"kvnave2e"};
-    kvtest::TempFolder work_{L"kvnave2ew"};
-    std::wstring exe_;
-    PROCESS_INFORMATION pi_{};
+    Program() : kvtest::ProgramRun(L"kvnave2e") {}
 };
 
 // The edit part of a browser window's address box.
