@@ -6,6 +6,7 @@
 #include "toolkit/application.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
+#include "win32/support/variants.h"
 #include "win32/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -18,36 +19,11 @@
 
 namespace {
 
-VARIANT I4(LONG value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return v;
-}
+using kvtest::Bool;
+using kvtest::Bstr;
+using kvtest::I4;
 
-VARIANT Bool(bool value) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return v;
-}
-
-VARIANT Bstr(const wchar_t* text) {
-    VARIANT v;
-    VariantInit(&v);
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text);
-    return v;
-}
-
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    tk::Application::ResetTerminated();
-}
+using kvtest::DrainQuit;
 
 size_t CountCalls(const std::wstring& name) {
     size_t n = 0;

@@ -20,14 +20,9 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using kvtest::DrainQuit;
 
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    tk::Application::ResetTerminated();
-}
+constexpr double kSecond = 1.0 / 86400.0;
 
 std::string Utf8(const std::wstring& w) {
     std::string s;

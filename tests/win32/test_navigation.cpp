@@ -9,6 +9,7 @@
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "toolkit/system_codec.h"
+#include "win32/support/engines.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
 
@@ -22,6 +23,8 @@
 
 namespace {
 
+using kvtest::DrainQuit;
+
 std::wstring Wide(const std::string& ansi) {
     return tk::SystemCodec().FromAnsi(ansi);
 }
@@ -30,32 +33,8 @@ std::wstring AsTyped(const std::wstring& text) {
     return Wide(tk::SystemCodec().ToAnsi(text));
 }
 
-bool SameObject(IUnknown* a, IUnknown* b) {
-    if (!a || !b) {
-        return false;
-    }
-    IUnknown* ua = nullptr;
-    IUnknown* ub = nullptr;
-    a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ua));
-    b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ub));
-    bool same = ua != nullptr && ua == ub;
-    if (ua) {
-        ua->Release();
-    }
-    if (ub) {
-        ub->Release();
-    }
-    return same;
-}
-
 stub::Engine* EngineOf(TMDIChild* w) {
-    IWebBrowser2* b = w->WebBrowser1->DefaultInterface();
-    for (stub::Engine* e : stub::Instances()) {
-        if (SameObject(e->Browser(), b)) {
-            return e;
-        }
-    }
-    return nullptr;
+    return kvtest::EngineOf(w->WebBrowser1->DefaultInterface());
 }
 
 std::wstring LastUrl(TMDIChild* w) {
@@ -64,13 +43,6 @@ std::wstring LastUrl(TMDIChild* w) {
         return L"<none>";
     }
     return e->Navigations().back().url;
-}
-
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    tk::Application::ResetTerminated();
 }
 
 // A fresh folder for the program's files, removed afterwards.

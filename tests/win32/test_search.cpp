@@ -6,6 +6,7 @@
 #include "engine_stub/engine_stub.h"
 #include "toolkit/application.h"
 #include "toolkit/system_codec.h"
+#include "win32/support/engines.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
 
@@ -19,6 +20,8 @@
 
 namespace {
 
+using kvtest::DrainQuit;
+
 std::wstring Wide(const std::string& ansi) {
     return tk::SystemCodec().FromAnsi(ansi);
 }
@@ -26,40 +29,10 @@ std::string Ansi(const std::wstring& text) {
     return tk::SystemCodec().ToAnsi(text);
 }
 
-bool SameObject(IUnknown* a, IUnknown* b) {
-    if (!a || !b) {
-        return false;
-    }
-    IUnknown* ua = nullptr;
-    IUnknown* ub = nullptr;
-    a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ua));
-    b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&ub));
-    bool same = ua != nullptr && ua == ub;
-    if (ua) {
-        ua->Release();
-    }
-    if (ub) {
-        ub->Release();
-    }
-    return same;
-}
-
 // What the engine of a window was asked to load, in order.
 std::vector<stub::NavigateCall> NavigationsOf(TMDIChild* w) {
-    IWebBrowser2* b = w->WebBrowser1->DefaultInterface();
-    for (stub::Engine* e : stub::Instances()) {
-        if (SameObject(e->Browser(), b)) {
-            return e->Navigations();
-        }
-    }
-    return {};
-}
-
-void DrainQuit() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
-    tk::Application::ResetTerminated();
+    stub::Engine* e = kvtest::EngineOf(w->WebBrowser1->DefaultInterface());
+    return e ? e->Navigations() : std::vector<stub::NavigateCall>{};
 }
 
 class SearchTest : public testing::Test {

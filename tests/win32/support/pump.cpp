@@ -29,4 +29,11 @@ void PumpIdle() {
     tk::Application::RunIdleHandlers();
 }
 
+void DrainQuit() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    tk::Application::ResetTerminated();
+}
+
 } // namespace kvtest

@@ -13,5 +13,7 @@ bool PumpUntil(const std::function<bool()>& pred, DWORD timeoutMs = 5000);
 void PumpFor(DWORD ms);
 // Handles pending messages, then runs the application's idle handlers once.
 void PumpIdle();
+// Drops a WM_QUIT that a closed frame left and lets the message loop run again.
+void DrainQuit();
 
 } // namespace kvtest
