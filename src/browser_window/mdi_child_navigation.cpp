@@ -12,35 +12,6 @@
 
 #include <oleauto.h>
 
-namespace {
-
-// Text of an event argument, which the engine passes by reference as a rule.
-std::wstring VariantText(VARIANT* v) {
-    while (v != nullptr && V_VT(v) == (VT_VARIANT | VT_BYREF)) {
-        v = V_VARIANTREF(v);
-    }
-    if (v == nullptr) {
-        return {};
-    }
-    if (V_VT(v) == VT_BSTR) {
-        return V_BSTR(v) ? std::wstring(V_BSTR(v), SysStringLen(V_BSTR(v))) : std::wstring();
-    }
-    if (V_VT(v) == (VT_BSTR | VT_BYREF)) {
-        BSTR s = V_BSTRREF(v) ? *V_BSTRREF(v) : nullptr;
-        return s ? std::wstring(s, SysStringLen(s)) : std::wstring();
-    }
-    VARIANT text;
-    VariantInit(&text);
-    std::wstring out;
-    if (SUCCEEDED(VariantChangeType(&text, v, 0, VT_BSTR)) && V_BSTR(&text)) {
-        out.assign(V_BSTR(&text), SysStringLen(V_BSTR(&text)));
-    }
-    VariantClear(&text);
-    return out;
-}
-
-} // namespace
-
 void TMDIChild::GoToAddress() {
     const kv::AnsiCodec& codec = tk::SystemCodec();
     // Set before the navigate call: the engine may report the navigation start inside it.
@@ -59,7 +30,7 @@ void TMDIChild::WebBrowser1BeforeNavigate2(host::TWebBrowser&, IDispatch*, VARIA
         WebBrowser1->SetFocus();
     }
     const kv::AnsiCodec& codec = tk::SystemCodec();
-    std::string url = codec.ToAnsi(VariantText(URL));
+    std::string url = codec.ToAnsi(host::VariantText(URL));
     kv::NavigationStart start = kv::OnNavigationStart(FRecordNextUrl, url);
     if (start.focusOnly) {
         return;

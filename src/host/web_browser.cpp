@@ -36,7 +36,9 @@ VARIANT* Deref(VARIANT* v) {
     return v;
 }
 
-std::wstring ArgText(VARIANT* v) {
+} // namespace
+
+std::wstring VariantText(VARIANT* v) {
     v = Deref(v);
     if (v == nullptr) {
         return {};
@@ -58,6 +60,8 @@ std::wstring ArgText(VARIANT* v) {
     VariantClear(&copy);
     return text;
 }
+
+namespace {
 
 int32_t ArgInt(VARIANT* v) {
     v = Deref(v);
@@ -233,7 +237,7 @@ READYSTATE TWebBrowser::ReadyState() {
 void TWebBrowser::InvokeEvent(int slot, DISPPARAMS* p) {
     switch (slot) {
     case 0:
-        Fire(OnStatusTextChange, *this, ArgText(Arg(p, 0)));
+        Fire(OnStatusTextChange, *this, VariantText(Arg(p, 0)));
         break;
     case 1:
         Fire(OnProgressChange, *this, ArgInt(Arg(p, 0)), ArgInt(Arg(p, 1)));
@@ -248,10 +252,10 @@ void TWebBrowser::InvokeEvent(int slot, DISPPARAMS* p) {
         Fire(OnDownloadComplete, *this);
         break;
     case 5:
-        Fire(OnTitleChange, *this, ArgText(Arg(p, 0)));
+        Fire(OnTitleChange, *this, VariantText(Arg(p, 0)));
         break;
     case 6:
-        Fire(OnPropertyChange, *this, ArgText(Arg(p, 0)));
+        Fire(OnPropertyChange, *this, VariantText(Arg(p, 0)));
         break;
     case 7:
         if (OnBeforeNavigate2) {

@@ -17,6 +17,10 @@ namespace host {
 
 class TWebBrowser;
 
+// Text of an event argument or property value: a string (also by reference or inside a
+// by-reference variant) or anything the platform converts to text; empty otherwise.
+std::wstring VariantText(VARIANT* v);
+
 using TNotifyEvent = std::function<void(TWebBrowser& Sender)>;
 using TTextEvent = std::function<void(TWebBrowser& Sender, const std::wstring& Text)>;
 using TProgressChangeEvent =
