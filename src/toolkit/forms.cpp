@@ -165,8 +165,19 @@ void MDIFrameForm::CloseAllowed(CloseAction) {
     // Closing the frame ends the application: the children go without their close handlers.
     closing_ = true;
     bool isMain = Application::MainWindow() == hwnd_;
-    FreeChildren();
-    DestroyHandle();
+    // A window still inside one of its handlers (an engine event waiting on a modal box, say)
+    // must not be freed under it: then the frame is only hidden, and the windows go with the
+    // frame's destruction, after the message loop has returned.
+    bool busy = HandlerDepth() > 1;
+    for (MDIChildForm* c : children_) {
+        busy = busy || !c->CanRelease();
+    }
+    if (busy) {
+        ShowWindow(hwnd_, SW_HIDE);
+    } else {
+        FreeChildren();
+        DestroyHandle();
+    }
     if (isMain) {
         Application::SetMainWindow(nullptr);
         PostQuitMessage(0);

@@ -10,6 +10,7 @@
 #include "toolkit/system_codec.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
+#include "win32/support/variants.h"
 #include "win32/support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -460,6 +461,40 @@ TEST_F(FrameTest, TabsShowTheStartOfThePageTitle) {
     EXPECT_EQ(f.TabControl1.TabText(1), L"Abcdefghij");
     EXPECT_EQ(f.TabControl1.TabText(2), gbk ? L"新浪网首页" : L"?????");
     EXPECT_EQ(f.TabControl1.TabText(3), gbk ? L"ab新浪网首页新闻中" : L"ab????????");
+}
+
+} // namespace
+
+namespace {
+
+// The frame asked to close from inside an engine event of one of its windows (as when the
+// exit comes while that window's pop-up question is open): the window and its engine must
+// survive until the event has returned, and go with the frame afterwards.
+TEST_F(FrameTest, ExitDuringAnEngineEventKeepsTheWindowUntilTheEventReturns) {
+    TMainForm& f = Open();
+    ASSERT_EQ(f.BrowserWindowCount(), 1);
+    TMDIChild* w = f.ActiveBrowserWindow();
+    ASSERT_NE(w, nullptr);
+    stub::Engine* engine = stub::Last();
+    ASSERT_NE(engine, nullptr);
+    HWND window = w->Handle();
+    bool closed = false;
+    bool aliveAfterClose = false;
+    w->WebBrowser1->OnStatusTextChange = [&](host::TWebBrowser&, const std::wstring&) {
+        kvtest::ExpectModal(IDOK, L"真的要退出么?");
+        closed = f.Close();
+        aliveAfterClose = IsWindow(window) && stub::Instances().size() == 1;
+    };
+    std::vector<VARIANT> args = {kvtest::Bstr(L"x")};
+    engine->RaiseEvent(102, args);
+    VariantClear(&args[0]);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(aliveAfterClose);
+    EXPECT_FALSE(IsWindowVisible(f.Handle()));
+    frame_.reset();
+    DrainQuit();
+    EXPECT_TRUE(stub::Instances().empty());
+    EXPECT_FALSE(IsWindow(window));
 }
 
 } // namespace
