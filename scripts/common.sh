@@ -15,6 +15,14 @@ KV_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest
 
 kv_log() { printf '== %s\n' "$*" >&2; }
 
+# A compiler cache when one is installed: several work trees of the project then share their
+# object files (paths below the tree are hashed relative to it).
+KV_LAUNCHER=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$KV_ROOT}"
+  KV_LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+
 # Install whatever of KV_PACKAGES is missing (Debian).
 kv_ensure_packages() {
   local missing=()
@@ -53,14 +61,16 @@ kv_quiet() {
 kv_build_native() {
   kv_log "building the native core and its tests"
   kv_quiet "$KV_BUILD/native-build.log" cmake -S "$KV_ROOT" -B "$KV_NATIVE" -G Ninja \
-    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang "$@"
+    -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+    ${KV_LAUNCHER[@]+"${KV_LAUNCHER[@]}"} "$@"
   kv_quiet "$KV_BUILD/native-build.log" cmake --build "$KV_NATIVE" -j "$KV_JOBS"
 }
 
 kv_build_win() {
   kv_log "building the Windows program and tests (mingw-w64)"
   kv_quiet "$KV_BUILD/win-build.log" cmake -S "$KV_ROOT" -B "$KV_WIN" -G Ninja \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" "$@"
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    ${KV_LAUNCHER[@]+"${KV_LAUNCHER[@]}"} "$@"
   kv_quiet "$KV_BUILD/win-build.log" cmake --build "$KV_WIN" -j "$KV_JOBS"
 }
 
