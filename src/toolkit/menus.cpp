@@ -103,7 +103,7 @@ void MenuItem::Create(HMENU parent, const std::wstring& caption, std::function<v
     }
 }
 
-void MenuItem::CreateSubmenu(HMENU parent, const std::wstring& caption) {
+void MenuItem::CreateSubmenu(HMENU parent, const std::wstring& caption, int position) {
     parent_ = parent;
     caption_ = caption;
     submenu_ = CreatePopupMenu();
@@ -119,7 +119,8 @@ void MenuItem::CreateSubmenu(HMENU parent, const std::wstring& caption) {
     mii.wID = id_;
     mii.hSubMenu = submenu_;
     mii.dwTypeData = const_cast<wchar_t*>(caption_.c_str());
-    if (!InsertMenuItemW(parent, static_cast<UINT>(GetMenuItemCount(parent)), TRUE, &mii)) {
+    int at = position >= 0 ? position : GetMenuItemCount(parent);
+    if (!InsertMenuItemW(parent, static_cast<UINT>(at), TRUE, &mii)) {
         HMENU s = submenu_;
         submenu_ = nullptr;
         DestroyMenu(s);

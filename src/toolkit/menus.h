@@ -40,8 +40,9 @@ public:
 
     // Appends a command item to parent. The caption may carry "\t" and the shortcut's text.
     void Create(HMENU parent, const std::wstring& caption, std::function<void()> onClick = {});
-    // Appends a pop-up entry to parent whose submenu the item owns (until parent is destroyed).
-    void CreateSubmenu(HMENU parent, const std::wstring& caption);
+    // Appends a pop-up entry to parent whose submenu the item owns (until parent is destroyed);
+    // with a position of 0 or more the entry is inserted there instead.
+    void CreateSubmenu(HMENU parent, const std::wstring& caption, int position = -1);
 
     UINT Command() const { return id_; }
     HMENU Parent() const { return parent_; }

@@ -1,5 +1,7 @@
 #include "host/core/host_options.h"
 
+#include "favorites/core/item_id_list.h"
+
 namespace host {
 namespace {
 
@@ -67,23 +69,7 @@ bool IsBlankAddress(const std::wstring& text) {
 }
 
 size_t ItemIdListSize(const uint8_t* bytes, size_t available) {
-    if (bytes == nullptr) {
-        return 0;
-    }
-    size_t pos = 0;
-    for (;;) {
-        if (available - pos < 2) {
-            return 0;
-        }
-        size_t count = static_cast<size_t>(bytes[pos]) | (static_cast<size_t>(bytes[pos + 1]) << 8);
-        if (count == 0) {
-            return pos + 2;
-        }
-        if (count < 2 || count > available - pos) {
-            return 0;
-        }
-        pos += count;
-    }
+    return fav::ItemIdListSize(bytes, available);
 }
 
 } // namespace host
