@@ -247,6 +247,7 @@ void TFavoritesMenu::FillFolder(tk::MenuItem& parent, LPCITEMIDLIST folderId) {
         folder->EnumObjects(tk::Application::MainWindow(), SHCONTF_FOLDERS | SHCONTF_NONFOLDERS,
                             items.GetAddressOf()) == S_OK &&
         items) {
+        FolderTypeNames types(folder.Get());
         LPITEMIDLIST child = nullptr;
         ULONG fetched = 0;
         while (items->Next(1, &child, &fetched) == S_OK && fetched == 1 && child != nullptr) {
@@ -256,12 +257,14 @@ void TFavoritesMenu::FillFolder(tk::MenuItem& parent, LPCITEMIDLIST folderId) {
                 continue;
             }
             // One type name serves the channel test and the folder test.
-            const bool channel = TypeName(full.get()) == channelTypeName_;
+            const bool folderItem = IsFolderItem(folder.Get(), relative.get());
+            const bool channel =
+                types.Of(relative.get(), full.get(), folderItem) == channelTypeName_;
             if (channel && !Channels) {
                 continue;
             }
             TFavoriteEntry e;
-            e.IsFolder = !channel && IsFolderItem(folder.Get(), relative.get());
+            e.IsFolder = folderItem && !channel;
             e.ItemId = std::move(relative);
             e.FullId = std::move(full);
             found.push_back(std::move(e));
@@ -356,7 +359,8 @@ std::wstring TFavoritesMenu::ResolveEntryUrl(const TFavoriteEntry& entry) {
     if (!parent) {
         return {};
     }
-    const std::wstring type = TypeName(entry.FullId.get());
+    FolderTypeNames types(parent.Get());
+    const std::wstring type = types.Of(entry.ItemId.get(), entry.FullId.get(), false);
     if (type == channelTypeName_) {
         bool failed = false;
         return UrlFromChannelLink(parent.Get(), entry.ItemId.get(), failed);

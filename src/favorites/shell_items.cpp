@@ -11,6 +11,7 @@
 #include <isguids.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <ntquery.h>
 
 #include <cstring>
 #include <vector>
@@ -142,6 +143,64 @@ std::wstring TypeName(LPCITEMIDLIST absolute) {
 
 bool HasTypeName(const std::wstring& typeName, LPCITEMIDLIST absolute) {
     return TypeName(absolute) == typeName;
+}
+
+FolderTypeNames::FolderTypeNames(IShellFolder* folder) : folder_(folder) {
+    if (folder_ == nullptr ||
+        FAILED(folder_->QueryInterface(IID_IShellFolder2, reinterpret_cast<void**>(&details_))) ||
+        details_ == nullptr) {
+        details_ = nullptr;
+        return;
+    }
+    // The column whose property is the storage type (FMTID_Storage, PID_STG_STORAGETYPE).
+    for (UINT c = 0; c < 64; ++c) {
+        SHCOLUMNID id{};
+        if (FAILED(details_->MapColumnToSCID(c, &id))) {
+            break;
+        }
+        if (IsEqualGUID(id.fmtid, FMTID_Storage) && id.pid == PID_STG_STORAGETYPE) {
+            column_ = static_cast<int>(c);
+            break;
+        }
+    }
+}
+
+FolderTypeNames::~FolderTypeNames() {
+    if (details_ != nullptr) {
+        details_->Release();
+    }
+}
+
+std::wstring FolderTypeNames::Ask(LPCITEMIDLIST relative, LPCITEMIDLIST absolute) {
+    if (column_ >= 0) {
+        SHELLDETAILS d{};
+        LPWSTR text = nullptr;
+        if (SUCCEEDED(details_->GetDetailsOf(relative, static_cast<UINT>(column_), &d)) &&
+            SUCCEEDED(StrRetToStrW(&d.str, relative, &text)) && text != nullptr) {
+            std::wstring type(text);
+            CoTaskMemFree(text);
+            return type;
+        }
+    }
+    return TypeName(absolute);
+}
+
+std::wstring FolderTypeNames::Of(LPCITEMIDLIST relative, LPCITEMIDLIST absolute, bool isFolder) {
+    if (isFolder) {
+        return Ask(relative, absolute);
+    }
+    std::wstring name = NameOf(folder_, relative, SHGDN_INFOLDER | SHGDN_FORPARSING);
+    size_t dot = name.find_last_of(L".\\/");
+    std::wstring extension =
+        dot != std::wstring::npos && name[dot] == L'.' ? name.substr(dot) : std::wstring();
+    for (const auto& known : byExtension_) {
+        if (known.first == extension) {
+            return known.second;
+        }
+    }
+    std::wstring type = Ask(relative, absolute);
+    byExtension_.emplace_back(std::move(extension), type);
+    return type;
 }
 
 bool IsFolderItem(IShellFolder* folder, LPCITEMIDLIST relative) {

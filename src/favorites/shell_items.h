@@ -11,6 +11,8 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 #include <string>
 
 namespace fav {
@@ -42,6 +44,28 @@ std::wstring ParsingName(IShellFolder* folder, LPCITEMIDLIST relative);
 std::wstring TypeName(LPCITEMIDLIST absolute);
 // True when the shell's type name of the item is exactly typeName.
 bool HasTypeName(const std::wstring& typeName, LPCITEMIDLIST absolute);
+// The type names of one folder's items, as its own details give them (its column of the
+// storage type) with TypeName as the fallback. A file's type follows its extension, so each
+// extension is asked once; a folder is asked each time (a folder's type may be its own).
+// Asking the shell by absolute identity binds the folder again for every item, which costs
+// milliseconds per item under Wine.
+class FolderTypeNames {
+public:
+    explicit FolderTypeNames(IShellFolder* folder);
+    ~FolderTypeNames();
+    FolderTypeNames(const FolderTypeNames&) = delete;
+    FolderTypeNames& operator=(const FolderTypeNames&) = delete;
+    std::wstring Of(LPCITEMIDLIST relative, LPCITEMIDLIST absolute, bool isFolder);
+
+private:
+    std::wstring Ask(LPCITEMIDLIST relative, LPCITEMIDLIST absolute);
+
+    IShellFolder* folder_;
+    IShellFolder2* details_ = nullptr; // owned reference
+    int column_ = -1;
+    std::vector<std::pair<std::wstring, std::wstring>> byExtension_;
+};
+
 // True when the folder reports the item with the shell's folder attribute.
 bool IsFolderItem(IShellFolder* folder, LPCITEMIDLIST relative);
 // True when the folder reports the item as a folder and its type name is not the channel
