@@ -605,6 +605,38 @@ TEST_F(FavoritesTest, ImagesComeFromTheSharedSystemList) {
     EXPECT_GT(count, 0);
 }
 
+TEST_F(FavoritesTest, TypeNamesOfTheFolderAgreeWithTheShellsFileInformation) {
+    WriteStandardFavorites();
+    fav::TFavoritesMenu& m = Make();
+    m.BuildMenu();
+    Open(Top(), L"Sub");
+    IShellFolder* desktop = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(SHGetDesktopFolder(&desktop));
+    IShellFolder* root = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(desktop->BindToObject(m.FavoritesId(), nullptr, IID_IShellFolder,
+                                                   reinterpret_cast<void**>(&root)));
+    fav::FolderTypeNames types(root);
+    // Entries 0 to 5 are the root's: Empty, Sub, Alpha, Bad, beta, Doc link.
+    const std::vector<std::wstring> expected{
+        L"Folder",  L"Folder", L"Internet Shortcut", L"Internet Shortcut", L"Internet Shortcut",
+        L"Shortcut"};
+    for (size_t tag = 0; tag < 6; ++tag) {
+        const fav::TFavoriteEntry& e = m.Entries()[tag];
+        EXPECT_EQ(types.Of(e.ItemId.get(), e.FullId.get(), e.IsFolder), expected[tag]) << tag;
+        EXPECT_TRUE(fav::HasTypeName(expected[tag], e.FullId.get())) << tag;
+        EXPECT_EQ(fav::IsSubmenuFolder(L"Channel Shortcut", root, e.ItemId.get(), e.FullId.get()),
+                  tag < 2);
+        // A folder counts as a channel when the shell names it so.
+        EXPECT_FALSE(fav::IsSubmenuFolder(L"Folder", root, e.ItemId.get(), e.FullId.get()));
+    }
+    EXPECT_FALSE(fav::HasTypeName(L"internet shortcut", m.Entries()[2].FullId.get()));
+    EXPECT_EQ(fav::UrlFromInternetShortcut(root_ + L"missing.url"), L"");
+    EXPECT_EQ(fav::UrlFromInternetShortcut(root_ + L"Alpha.url"), L"http://alpha.example/");
+    EXPECT_EQ(fav::UrlFromShellLink(root_ + L"Alpha.url"), L""); // no link
+    root->Release();
+    desktop->Release();
+}
+
 TEST(ItemIds, OverTheShellsAllocator) {
     LPITEMIDLIST favorites = nullptr;
     ASSERT_HRESULT_SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_FAVORITES, &favorites));
