@@ -7,6 +7,7 @@
 #include "toolkit/menus.h"
 #include "win32/support/engines.h"
 #include "win32/support/favorites_folder.h"
+#include "win32/support/menu_items.h"
 #include "win32/support/modal.h"
 #include "win32/support/parent_window.h"
 #include "win32/support/pump.h"
@@ -131,18 +132,6 @@ std::vector<std::string> Items(HMENU menu) {
     return v;
 }
 
-int IndexOf(HMENU menu, const std::wstring& caption) {
-    int n = GetMenuItemCount(menu);
-    for (int i = 0; i < n; ++i) {
-        wchar_t text[256] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
-        if (caption == text) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 class FavoritesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -190,13 +179,13 @@ protected:
     HMENU Top() const { return menu_->TopItem()->Submenu(); }
     // Chooses the item with this caption in the menu, as the user does.
     void Choose(HMENU menu, const std::wstring& caption) {
-        int i = IndexOf(menu, caption);
+        int i = kvtest::MenuIndexOf(menu, caption);
         ASSERT_GE(i, 0) << Utf8(caption);
         SendMessageW(window_.get(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(menu, i), 0), 0);
     }
     // Opens the submenu of the item with this caption, as the menu does before showing it.
     HMENU Open(HMENU menu, const std::wstring& caption) {
-        int i = IndexOf(menu, caption);
+        int i = kvtest::MenuIndexOf(menu, caption);
         EXPECT_GE(i, 0) << Utf8(caption);
         HMENU sub = i >= 0 ? GetSubMenu(menu, i) : nullptr;
         SendMessageW(window_.get(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub),
@@ -335,9 +324,9 @@ TEST_F(FavoritesTest, MenuPositionClampedToTheMainMenu) {
     m.MenuPosition = 0;
     m.BuildMenu();
     EXPECT_EQ(m.MenuPosition, 1);
-    EXPECT_EQ(IndexOf(bar_, L"收藏(&A)"), 0);
+    EXPECT_EQ(kvtest::MenuIndexOf(bar_, L"收藏(&A)"), 0);
     menu_.reset();
-    EXPECT_EQ(IndexOf(bar_, L"收藏(&A)"), -1); // the component takes its menu with it
+    EXPECT_EQ(kvtest::MenuIndexOf(bar_, L"收藏(&A)"), -1); // the component takes its menu with it
 
     fav::TFavoritesMenu& m2 = Make();
     m2.MenuPosition = 9;
@@ -363,12 +352,12 @@ TEST_F(FavoritesTest, MenuPositionCountsOnlyTheMenusOwnItems) {
     fav::TFavoritesMenu& m = Make();
     m.MenuPosition = 3;
     m.BuildMenu();
-    EXPECT_EQ(IndexOf(bar_, L"收藏(&A)"), 3);
+    EXPECT_EQ(kvtest::MenuIndexOf(bar_, L"收藏(&A)"), 3);
     menu_.reset();
     Make().MenuPosition = 100;
     menu_->BuildMenu();
     EXPECT_EQ(menu_->MenuPosition, 4);
-    EXPECT_EQ(IndexOf(bar_, L"收藏(&A)"), 4); // before the caption button
+    EXPECT_EQ(kvtest::MenuIndexOf(bar_, L"收藏(&A)"), 4); // before the caption button
 }
 
 TEST_F(FavoritesTest, SubFolderFilledOnceWhenFirstOpened) {
