@@ -24,7 +24,7 @@ std::optional<size_t> LastItemOffset(const uint8_t* bytes, size_t available);
 // Cuts the last item off in place (its count becomes the closing zero), which leaves the
 // identity of the containing folder. A list without items is left alone. False when the list
 // is malformed (nothing is changed then).
-bool StripLastItem(uint8_t* bytes, size_t available);
+[[nodiscard]] bool StripLastItem(uint8_t* bytes, size_t available);
 
 // The parent without its closing count, then the whole child. A null parent counts as the
 // empty list. Empty when either list is malformed or the child is null.
