@@ -227,6 +227,9 @@ void TEmbeddedBrowser::SetWaitLimitMs(DWORD ms) {
 // touched again); or when the program is quitting (WM_QUIT stays for the outer loop). Sleeps in
 // the message wait while nothing happens, so the wait uses no CPU.
 WaitResult TEmbeddedBrowser::WaitForComplete() {
+    // Only a failure reported during this wait counts: an earlier one says nothing about the
+    // page that is loading now (a refresh, or a local file whose BeforeNavigate2 is late).
+    navigationFailed_ = false;
     std::weak_ptr<int> alive = alive_;
     ULONGLONG lastSign = GetTickCount64();
     uint64_t seenEvents = eventCount_;

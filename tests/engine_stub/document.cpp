@@ -5,6 +5,7 @@
 #include <docobj.h>
 #include <exdisp.h>
 #include <exdispid.h>
+#include <mshtmdid.h>
 
 #include <atomic>
 
@@ -49,6 +50,26 @@ private:
     ULONG refs_ = 1;
 };
 
+constexpr DISPID kInnerTextId = static_cast<DISPID>(DISPID_IHTMLELEMENT_INNERTEXT);
+constexpr DISPID kDocumentElementId = static_cast<DISPID>(DISPID_IHTMLDOCUMENT3_DOCUMENTELEMENT);
+
+// Late-bound reading of the page text, as a script or an automation client does it:
+// document.documentElement.innerText. One property name per object, looked up without regard
+// to letter case as the platform's documents do.
+HRESULT PageTextIdOfName(LPOLESTR* names, UINT count, DISPID* ids, const wchar_t* name, DISPID id) {
+    if (!names || !ids) {
+        return E_POINTER;
+    }
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        ids[i] = i == 0 && names[i] && _wcsicmp(names[i], name) == 0 ? id : DISPID_UNKNOWN;
+        if (ids[i] == DISPID_UNKNOWN) {
+            hr = DISP_E_UNKNOWNNAME;
+        }
+    }
+    return hr;
+}
+
 class Element : public Counted<NotImplHTMLElement> {
 public:
     explicit Element(std::wstring text) : text_(std::move(text)) {}
@@ -65,9 +86,23 @@ public:
         }
         return E_NOINTERFACE;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        return PageTextIdOfName(names, count, ids, L"innerText", kInnerTextId);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        if (id != kInnerTextId || !(flags & DISPATCH_PROPERTYGET)) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        if (!result) {
+            return E_POINTER;
+        }
+        return Safe([&] {
+            VariantInit(result);
+            SetBstr(result, text_);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE get_innerText(BSTR* p) override { return Text(p, text_); }
     HRESULT STDMETHODCALLTYPE get_outerText(BSTR* p) override { return Text(p, text_); }
@@ -112,9 +147,24 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return Counted::AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override { return Counted::Release(); }
 
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return DISP_E_MEMBERNOTFOUND;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        return PageTextIdOfName(names, count, ids, L"documentElement", kDocumentElementId);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        if (id != kDocumentElementId || !(flags & DISPATCH_PROPERTYGET)) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        if (!result) {
+            return E_POINTER;
+        }
+        return Safe([&] {
+            VariantInit(result);
+            result->vt = VT_DISPATCH;
+            result->pdispVal = static_cast<IHTMLElement*>(new Element(text_));
+            return S_OK;
+        });
     }
 
     HRESULT STDMETHODCALLTYPE get_title(BSTR* p) override { return Text(p, title_); }
