@@ -1,8 +1,8 @@
 #include "app/main_form.h"
 
-#include "app/core/history.h"
+#include "common/core/history.h"
 #include "app/core/line_file.h"
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "app/core/settings.h"
 #include "app/core/tab_caption.h"
 #include "app/frame_images.h"
@@ -436,6 +436,23 @@ TMDIChild* TMainForm::OpenBrowserWindow(const std::wstring& caption) {
     w->SetCaption(caption);
     UpdateWindowTabs(w, TTabAction::TabAdd);
     return w;
+}
+
+TMDIChild* TMainForm::OpenPopupWindow() {
+    TMDIChild* w = new TMDIChild(*this);
+    try {
+        // Counted after the new window exists.
+        w->SetCaption(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+        UpdateWindowTabs(w, TTabAction::TabAdd);
+    } catch (...) {
+        w->Close();
+        throw;
+    }
+    return w;
+}
+
+void TMainForm::RecordInSharedHistory(const std::string& address) {
+    (void)kv::RecordAtFront(ListBoxURL, address, tk::SystemCodec());
 }
 
 int TMainForm::BrowserWindowCount() const {

@@ -3,6 +3,7 @@
 // (its handlers live in main_form_search.cpp) and the main menu.
 #pragma once
 
+#include "browser_window/window_owner.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
@@ -11,10 +12,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-enum class TTabAction { TabSync = 0, TabRemove = 1, TabAdd = 2, TabRefresh = 3 };
-
-class TMDIChild;
 
 // Where the frame finds its files and what it opens at first show. The program takes them
 // from its module path, its working directory and its command line; tests give their own.
@@ -25,7 +22,7 @@ struct TFrameStart {
     bool useCommandLine = true;          // take the arguments from the process command line
 };
 
-class TMainForm : public tk::MDIFrameForm {
+class TMainForm : public tk::MDIFrameForm, public IBrowserWindowOwner {
 public:
     TMainForm();
     explicit TMainForm(const TFrameStart& start);
@@ -63,11 +60,18 @@ public:
     // The clock of the double-click test (local time in days); tests replace it.
     std::function<double()> Now;
 
-    TMDIChild* OpenBrowserWindow(const std::wstring& caption); // creates, captions, registers its
-                                                               // tab; it becomes active
-    int BrowserWindowCount() const;         // open browser windows (the frame's MDI children)
-    TMDIChild* ActiveBrowserWindow() const; // or null
-    void UpdateWindowTabs(TMDIChild* window, TTabAction action);
+    // What the browser windows ask of their owner.
+    tk::MDIFrameForm& OwnerFrame() override { return *this; }
+    const std::vector<std::string>& SharedHistory() const override { return ListBoxURL; }
+    void RecordInSharedHistory(const std::string& address) override;
+    bool PopupBlocking() const override { return N14.Checked(); }
+    TMDIChild* OpenBrowserWindow(const std::wstring& caption) override; // creates, captions,
+                                                                        // registers its tab;
+                                                                        // it becomes active
+    TMDIChild* OpenPopupWindow() override;
+    int BrowserWindowCount() const override; // open browser windows (the frame's MDI children)
+    TMDIChild* ActiveBrowserWindow() const;  // or null
+    void UpdateWindowTabs(TMDIChild* window, TTabAction action) override;
     // The windows of the tabs, in tab order.
     std::vector<TMDIChild*> TabWindows() const;
 
