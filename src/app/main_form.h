@@ -53,7 +53,7 @@ public:
     int ToolButton9 = 0, ToolButton1 = 0, ToolButton2 = 0, ToolButton4 = 0; // button ids
     tk::ImageList ImageList1;
     tk::ActionList ActionList1;
-    tk::Action FileNew1, FileExit1;
+    tk::Action FileNew1, FileOpen1, FileExit1, HelpAbout1;
 
     int LastTabIndex = 0;
     double LastTabTime = 0; // local date and time in days since 1899-12-30
@@ -94,6 +94,27 @@ public:
     void N14Click();
     // Shows or hides the bars of a browser window as N9, N11 and S1 say.
     void ApplyViewSettings(TMDIChild* window);
+
+    // Handlers defined in main_form_commands.cpp: the page commands on the active window, Open
+    // and the pages of the Help menu.
+    void FileOpen1Execute();
+    void FileSaveAsItemClick();
+    void SaveAsText1Click();
+    void print1Click();
+    void PrintSet1Click();
+    void Printpreview1Click();
+    void CutItemClick();
+    void CopyItemClick();
+    void PasteItemClick();
+    void N5Click(); // select all
+    void N6Click(); // find
+    void Internet1Click();
+    void HelpAbout1Execute();
+    void N16Click(); // online help
+    void N18Click(); // update
+    // True for a key typed into an edit field (the address box, the search word): the page's
+    // clipboard shortcuts leave such keys to the field.
+    static bool IsEditFieldKey(const MSG& msg);
 
     // Handlers defined in main_form_search.cpp:
     void SpeedButton1Click(); // "网页"

@@ -323,10 +323,13 @@ TEST_F(DocToolsTest, WordFilterWritesTheSameBytesAndCancelWritesNothing) {
 }
 
 TEST_F(DocToolsTest, WithoutADocumentTheSavedFileIsEmpty) {
-    auto b = MakeHost();
+    auto b = MakeHost(); // never navigated: the wait gives up after the limit
+    DWORD limit = host::TEmbeddedBrowser::WaitLimitMs();
+    host::TEmbeddedBrowser::SetWaitLimitMs(200);
     std::wstring path = folder_.Path() + L"empty.txt";
     kvtest::WriteBytes(path, "old content");
     SaveText(*b, path);
+    host::TEmbeddedBrowser::SetWaitLimitMs(limit);
     EXPECT_EQ(kvtest::ReadBytes(path), std::optional<std::string>(""));
 }
 
@@ -380,6 +383,35 @@ TEST_F(DocToolsTest, CommandsWaitingForAWindowThatWasClosedDoNotGoOn) {
     kvtest::AnswerFileDialog(L"Browser Open Dialog - Internet Files and Url Shortcuts", path);
     doc::ShowOpenDialog(*b, [&] { return wanted; });
     EXPECT_EQ(e->Navigations().size(), 1u);
+}
+
+TEST_F(DocToolsTest, HostDestroyedWhileItsDialogIsOpenIsLeftAlone) {
+    std::wstring path = folder_.Path() + L"gone.txt";
+    auto b = HostWithPage(L"abc");
+    host::TEmbeddedBrowser* raw = b.get();
+    kvtest::FileDialogAnswer save;
+    save.caption = L"Web Site Text";
+    save.fileName = path;
+    save.whileOpen = [&] { b.reset(); };
+    kvtest::AnswerFileDialog(save);
+    doc::SavePageText(*raw);
+    EXPECT_EQ(b, nullptr);
+    EXPECT_FALSE(kvtest::Exists(path));
+
+    b = HostWithPage(L"abc");
+    raw = b.get();
+    stub::ClearCallLog();
+    kvtest::FileDialogAnswer open;
+    open.caption = L"Browser Open Dialog - Internet Files and Url Shortcuts";
+    open.fileName = path;
+    open.whileOpen = [&] { b.reset(); };
+    kvtest::AnswerFileDialog(open);
+    doc::ShowOpenDialog(*raw);
+    EXPECT_EQ(b, nullptr);
+    for (const auto& entry : stub::CallLog()) {
+        EXPECT_NE(entry.compare(0, 9, L"Navigate2"), 0);
+    }
+    EXPECT_TRUE(kvtest::SeenModals().empty());
 }
 
 } // namespace

@@ -85,6 +85,9 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         }
     }
     g_seen.push_back(seen);
+    if (a.whileOpen) {
+        a.whileOpen();
+    }
     if (a.fileName.empty()) {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,8 @@ struct FileDialogAnswer {
     // with this button (queued only then, so that the modal watch leaves the file dialog to us).
     int thenMessageBox = 0;
     std::wstring thenMessageText;
+    // Runs while the dialog is open, just before its button is pressed.
+    std::function<void()> whileOpen;
 };
 
 // What an answered dialog showed when it was found.
