@@ -1,5 +1,8 @@
 // What the platform shows of the program file: its version block (file properties) and its
-// icon, drawn for each of the shell's sizes. Read from the built kvbr.exe itself.
+// icon, drawn for each of the shell's sizes. Read from the built kvbr.exe itself; and the
+// toolkit's frame and browser window classes, which carry that icon (this test program is
+// built with the same resources).
+#include "toolkit/forms.h"
 #include "win32/support/program_run.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +91,40 @@ TEST_F(ProgramIcon, GroupHoldsFiveTrueColourSizes) {
     EXPECT_EQ(widths, (std::vector<int>{16, 24, 32, 48, 0})); // 0 stands for 256
 }
 
+// A see-through corner and the globe's opaque blue a little left of and above the middle:
+// the image is the program's drawing, not a blank or the platform's generic icon.
+void ExpectGlobe(HBITMAP colour, int size) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = size;
+    bi.bmiHeader.biHeight = -size;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> px(static_cast<size_t>(size) * size);
+    HDC dc = GetDC(nullptr);
+    ASSERT_EQ(GetDIBits(dc, colour, 0, size, px.data(), &bi, DIB_RGB_COLORS), size);
+    ReleaseDC(nullptr, dc);
+    DWORD corner = px[0];
+    DWORD centre = px[static_cast<size_t>(size / 2 - size / 8) * size + size / 2 - size / 5];
+    EXPECT_EQ(corner >> 24, 0u) << std::hex << corner;
+    EXPECT_EQ(centre >> 24, 0xFFu) << std::hex << centre;
+    int red = (centre >> 16) & 0xFF, blue = centre & 0xFF;
+    EXPECT_GT(blue, red + 60) << std::hex << centre;
+}
+
+void ExpectIcon(HICON icon, int size) {
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    BITMAP bm{};
+    EXPECT_GT(GetObjectW(info.hbmColor, sizeof(bm), &bm), 0);
+    EXPECT_EQ(bm.bmWidth, size);
+    EXPECT_EQ(bm.bmHeight, size);
+    ExpectGlobe(info.hbmColor, size);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+}
+
 // Each size loads as an image of that size with a see-through corner and a blue globe in the
 // middle: the images are drawn, not blank.
 TEST_F(ProgramIcon, EverySizeLoadsWithItsOwnPixels) {
@@ -96,34 +133,33 @@ TEST_F(ProgramIcon, EverySizeLoadsWithItsOwnPixels) {
         HICON icon =
             static_cast<HICON>(LoadImageW(module_, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
         ASSERT_NE(icon, nullptr);
-        ICONINFO info{};
-        ASSERT_TRUE(GetIconInfo(icon, &info));
-        BITMAP bm{};
-        ASSERT_GT(GetObjectW(info.hbmColor, sizeof(bm), &bm), 0);
-        EXPECT_EQ(bm.bmWidth, size);
-        EXPECT_EQ(bm.bmHeight, size);
-
-        BITMAPINFO bi{};
-        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-        bi.bmiHeader.biWidth = size;
-        bi.bmiHeader.biHeight = -size;
-        bi.bmiHeader.biPlanes = 1;
-        bi.bmiHeader.biBitCount = 32;
-        std::vector<DWORD> px(static_cast<size_t>(size) * size);
-        HDC dc = GetDC(nullptr);
-        ASSERT_EQ(GetDIBits(dc, info.hbmColor, 0, size, px.data(), &bi, DIB_RGB_COLORS), size);
-        ReleaseDC(nullptr, dc);
-        DWORD corner = px[0];
-        // Centre is a little left of the middle, off the central meridian's line.
-        DWORD centre = px[static_cast<size_t>(size / 2 - size / 8) * size + size / 2 - size / 5];
-        EXPECT_EQ(corner >> 24, 0u) << std::hex << corner;
-        EXPECT_EQ(centre >> 24, 0xFFu) << std::hex << centre;
-        int red = (centre >> 16) & 0xFF, blue = centre & 0xFF;
-        EXPECT_GT(blue, red + 60) << std::hex << centre;
-
-        DeleteObject(info.hbmColor);
-        DeleteObject(info.hbmMask);
+        ExpectIcon(icon, size);
         DestroyIcon(icon);
+    }
+}
+
+class IconFrame : public tk::MDIFrameForm {
+public:
+    IconFrame() { CreateFrame(L"icon frame", 400, 300, nullptr, nullptr); }
+    ~IconFrame() override { FreeChildren(); }
+};
+
+class IconChild : public tk::MDIChildForm {
+public:
+    explicit IconChild(tk::MDIFrameForm& frame) : MDIChildForm(frame) {
+        CreateChild(L"icon child", nullptr);
+    }
+    ~IconChild() override { DestroyForm(); }
+};
+
+TEST(ProgramWindows, FrameAndBrowserWindowsCarryTheProgramsIconLargeAndSmall) {
+    IconFrame frame;
+    auto* child = new IconChild(frame); // frees itself with the frame
+    int large = GetSystemMetrics(SM_CXICON), small = GetSystemMetrics(SM_CXSMICON);
+    for (HWND w : {frame.Handle(), child->Handle()}) {
+        SCOPED_TRACE(kvtest::Utf8(kvtest::ClassOf(w)));
+        ExpectIcon(reinterpret_cast<HICON>(GetClassLongPtrW(w, GCLP_HICON)), large);
+        ExpectIcon(reinterpret_cast<HICON>(GetClassLongPtrW(w, GCLP_HICONSM)), small);
     }
 }
 
