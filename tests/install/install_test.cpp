@@ -90,6 +90,26 @@ std::vector<std::wstring> Listing(const std::wstring& folder) {
     return names;
 }
 
+const wchar_t* const kEmulationKey =
+    L"Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+
+// The document mode value under the program's name, or -1 when there is none.
+long DocumentMode() {
+    DWORD mode = 0;
+    DWORD size = sizeof(mode);
+    if (RegGetValueW(HKEY_CURRENT_USER, kEmulationKey, L"kvbr.exe", RRF_RT_REG_DWORD, nullptr,
+                     &mode, &size) != ERROR_SUCCESS) {
+        return -1;
+    }
+    return static_cast<long>(mode);
+}
+
+void SetDocumentMode(DWORD mode) {
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kEmulationKey, L"kvbr.exe", REG_DWORD, &mode,
+                              sizeof(mode)),
+              ERROR_SUCCESS);
+}
+
 std::wstring RegText(const wchar_t* name) {
     wchar_t buf[MAX_PATH] = {};
     DWORD size = sizeof(buf) - sizeof(wchar_t);
@@ -218,6 +238,7 @@ TEST(Installer, InstalledProgramRunsAndReinstallKeepsTheUsersFiles) {
     // in the install folder, which the user can write to.
     EXPECT_EQ(ReadBytes(dir + L"UrlsList.txt").value_or("(missing)"),
               "http://www.baidu.com/s?tn=trevox_pg\r\n");
+    EXPECT_EQ(DocumentMode(), 11001);
     std::string ini = ReadBytes(dir + L"kvbr.ini").value_or("(missing)");
     EXPECT_NE(ini.find("\r\nN10=1\r\n"), std::string::npos) << ini;
 
@@ -248,6 +269,20 @@ TEST(Installer, SilentUninstallLeavesOnlyTheUsersFiles) {
               (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
     EXPECT_EQ(ReadBytes(dir + L"UrlsList.txt").value_or("(missing)"), kHistory);
     EXPECT_FALSE(kvtest::Exists(Shortcut()));
+    // The document mode the program set for itself goes with it.
+    EXPECT_EQ(DocumentMode(), -1);
+}
+
+TEST(Installer, UninstallKeepsADocumentModeTheUserChose) {
+    std::wstring dir = InstallFolder();
+    ASSERT_EQ(RunAndWait(L"\"" + InstallerPath() + L"\" /S", 60000), 0);
+    ASSERT_TRUE(kvtest::Exists(dir + L"uninstall.exe"));
+    SetDocumentMode(10000);
+    EXPECT_EQ(RunAndWait(L"\"" + dir + L"uninstall.exe\" /S", 60000), 0);
+    EXPECT_TRUE(WaitFor([&] { return !kvtest::Exists(dir + L"uninstall.exe"); }, 30000));
+    EXPECT_EQ(DocumentMode(), 10000);
+    EXPECT_EQ(Listing(dir),
+              (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
 }
 
 } // namespace
