@@ -1,5 +1,6 @@
 // Program entry: OLE for the user-interface thread, common controls, the application object,
 // the frame, the message loop.
+#include "app/browser_emulation.h"
 #include "app/main_form.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
@@ -16,6 +17,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
                                               ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     tk::Application::Initialize(instance);
+    // Without its entry the engine falls back to the oldest document mode; starting is more
+    // important than the mode, so a registry that cannot be written is no reason to stop.
+    static_cast<void>(kv::EnsureBrowserEmulation());
 
     int exitCode = 0;
     TMainForm* frame = nullptr;
