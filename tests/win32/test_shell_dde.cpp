@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <dde.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstring>
@@ -109,17 +110,28 @@ struct Received {
 // A DDE client window of the calling thread, as the shell's view would create.
 class Client {
 public:
-    Client() {
-        static ATOM cls = [] {
+    // An ANSI client window sends its commands in the ANSI code page.
+    explicit Client(bool ansi = false) : ansi_(ansi) {
+        static ATOM wide = [] {
             WNDCLASSW wc{};
             wc.lpfnWndProc = &Proc;
             wc.hInstance = GetModuleHandleW(nullptr);
             wc.lpszClassName = L"KvDdeTestClient";
             return RegisterClassW(&wc);
         }();
-        (void)cls;
-        hwnd = CreateWindowExW(0, L"KvDdeTestClient", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                               GetModuleHandleW(nullptr), nullptr);
+        static ATOM narrow = [] {
+            WNDCLASSA wc{};
+            wc.lpfnWndProc = &Proc;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = "KvDdeTestClientA";
+            return RegisterClassA(&wc);
+        }();
+        (void)wide;
+        (void)narrow;
+        hwnd = ansi ? CreateWindowExA(0, "KvDdeTestClientA", "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr)
+                    : CreateWindowExW(0, L"KvDdeTestClient", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, GetModuleHandleW(nullptr), nullptr);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     ~Client() { DestroyWindow(hwnd); }
@@ -154,8 +166,17 @@ public:
     // Posts a Unicode execute to the server; the status word of its answer, none when no
     // answer came within the wait.
     std::optional<UINT_PTR> Execute(HWND server, const std::wstring& command, DWORD waitMs = 2000) {
-        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, (command.size() + 1) * 2);
-        std::memcpy(GlobalLock(h), command.c_str(), (command.size() + 1) * 2);
+        std::string bytes;
+        if (ansi_) {
+            int n =
+                WideCharToMultiByte(CP_ACP, 0, command.c_str(), -1, nullptr, 0, nullptr, nullptr);
+            bytes.resize(static_cast<size_t>(n));
+            WideCharToMultiByte(CP_ACP, 0, command.c_str(), -1, bytes.data(), n, nullptr, nullptr);
+        } else {
+            bytes.assign(reinterpret_cast<const char*>(command.c_str()), (command.size() + 1) * 2);
+        }
+        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, bytes.size());
+        std::memcpy(GlobalLock(h), bytes.data(), bytes.size());
         GlobalUnlock(h);
         got.clear();
         PostMessageW(server, WM_DDE_EXECUTE, reinterpret_cast<WPARAM>(hwnd),
@@ -183,6 +204,7 @@ public:
     std::vector<Received> got;
 
 private:
+    bool ansi_ = false;
     static LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam) {
         auto* self = reinterpret_cast<Client*>(GetWindowLongPtrW(w, GWLP_USERDATA));
         if (self != nullptr && (msg == WM_DDE_ACK || msg == WM_DDE_TERMINATE)) {
@@ -197,7 +219,8 @@ private:
             self->got.push_back(r);
             return 0;
         }
-        return DefWindowProcW(w, msg, wParam, lParam);
+        return IsWindowUnicode(w) ? DefWindowProcW(w, msg, wParam, lParam)
+                                  : DefWindowProcA(w, msg, wParam, lParam);
     }
 };
 
@@ -338,6 +361,13 @@ TEST_F(ShellDdeTest, HtmlFileConversationNavigatesToTheUnquotedText) {
     // Folder commands are read as addresses in this conversation.
     EXPECT_EQ(client_.Execute(control_, L"[ViewFolder(\"C:\\x\", 0, 1)]"), 1u);
     EXPECT_EQ(LastUrl(), L"[ViewFolder(\"C:\\x\", 0, 1)]");
+}
+
+TEST_F(ShellDdeTest, AnsiClientsCommandIsReadInTheAnsiCodePage) {
+    Client ansi(true);
+    ASSERT_FALSE(IsWindowUnicode(ansi.hwnd));
+    EXPECT_EQ(ansi.Execute(control_, L"[ViewFolder(\"C:\\ansi dir\", 0, 1)]"), 1u);
+    EXPECT_EQ(LastUrl(), L"C:\\ansi dir");
 }
 
 TEST_F(ShellDdeTest, OpenWithPathNavigatesToThePathAndIgnoresTheItemList) {
@@ -535,30 +565,68 @@ struct ExploreSpy {
     std::wstring executed;
 };
 
-TEST_F(ShellDdeTest, ExploreGoesToTheShellAndTheHostIsBusyMeanwhile) {
-    ScopedClassValue command(L"Folder\\shell\\explore\\command", L"C:\\kv-missing\\explore.exe %1");
-    ScopedClassValue app(L"Folder\\shell\\explore\\ddeexec\\application", L"KvShellSpy");
-    ScopedClassValue topic(L"Folder\\shell\\explore\\ddeexec\\topic", L"AppProperties");
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = &ExploreSpy::Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KvDdeExploreSpy";
-    RegisterClassW(&wc);
+// Runs an execute while the spy serves the shell's DDE conversation of verbKey (a key such as
+// "Folder\shell\explore"); the shell's own command there names a program that does not exist.
+ExploreSpy RunWithShellSpy(Client& client, HWND control, const std::wstring& verbKey,
+                           const std::wstring& execute, UINT_PTR expectedStatus) {
+    ScopedClassValue command(verbKey + L"\\command", L"C:\\kv-missing\\shell.exe %1");
+    ScopedClassValue dde(verbKey + L"\\ddeexec", L"[Spy(%l)]");
+    ScopedClassValue app(verbKey + L"\\ddeexec\\application", L"KvShellSpy");
+    ScopedClassValue topic(verbKey + L"\\ddeexec\\topic", L"AppProperties");
+    static ATOM cls = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &ExploreSpy::Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KvDdeExploreSpy";
+        return RegisterClassW(&wc);
+    }();
+    (void)cls;
     ExploreSpy spy;
     ExploreSpy::Current() = &spy;
     HWND spyWindow = CreateWindowExW(0, L"KvDdeExploreSpy", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                      nullptr, GetModuleHandleW(nullptr), nullptr);
-    size_t before = NavigationCount();
-    EXPECT_EQ(client_.Execute(control_, L"[ExploreFolder(\"C:\\windows\", 0, 1)]", 10000), 1u);
+    EXPECT_EQ(client.Execute(control, execute, 10000), expectedStatus);
     DestroyWindow(spyWindow);
     ExploreSpy::Current() = nullptr;
+    EXPECT_FALSE(host::DdeBusy());
+    return spy;
+}
 
+TEST_F(ShellDdeTest, ExploreGoesToTheShellAndTheHostIsBusyMeanwhile) {
+    // The explore command's own name is kept in the registry, so the shell's command differs.
+    size_t before = NavigationCount();
+    ExploreSpy spy = RunWithShellSpy(client_, control_, L"Folder\\shell\\explore",
+                                     L"[ExploreFolder(\"C:\\windows\", 0, 1)]", 1);
     EXPECT_TRUE(spy.busyDuringShell);
     EXPECT_EQ(spy.answersWhileBusy, 0u);
-    EXPECT_NE(spy.executed.find(L"C:\\windows"), std::wstring::npos);
-    EXPECT_FALSE(host::DdeBusy());
+    EXPECT_EQ(spy.executed, L"[Spy(C:\\windows)]");
     EXPECT_EQ(NavigationCount(), before);
+    // Answered again once the shell has returned.
     EXPECT_EQ(client_.Initiate(L"Folders", L"AppProperties"), std::vector<HWND>{control_});
+}
+
+TEST_F(ShellDdeTest, ExploreAnItemListAndFind) {
+    PIDLIST_ABSOLUTE windows = nullptr;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_WINDOWS, &windows), S_OK);
+    DWORD pid = GetCurrentProcessId();
+    HANDLE shared = Shell32<AllocSharedFn>(520)(windows, ILGetSize(windows), pid);
+    CoTaskMemFree(windows);
+    ASSERT_NE(shared, nullptr);
+    ExploreSpy spy = RunWithShellSpy(client_, control_, L"Folder\\shell\\explore",
+                                     L"[ExploreFolder(\"\", :" +
+                                         std::to_wstring(reinterpret_cast<uintptr_t>(shared)) +
+                                         L":" + std::to_wstring(pid) + L", 1)]",
+                                     1);
+    EXPECT_TRUE(spy.busyDuringShell);
+    EXPECT_EQ(spy.executed, L"[Spy(C:\\windows)]");
+    EXPECT_EQ(Shell32<LockSharedFn>(521)(shared, pid), nullptr);
+
+    // The host names no class for find; the shell takes a directory for a folder.
+    spy = RunWithShellSpy(client_, control_, L"Folder\\shell\\find",
+                          L"[FindFolder(\"C:\\windows\", 0)]", 1);
+    EXPECT_TRUE(spy.busyDuringShell);
+    EXPECT_EQ(spy.answersWhileBusy, 0u);
+    EXPECT_EQ(spy.executed, L"[Spy(C:\\windows)]");
 }
 
 } // namespace
