@@ -356,8 +356,8 @@ void DdeMessageWindow::AnswerInitiate(HWND client, ATOM application, ATOM topic)
     if (control == nullptr) {
         return;
     }
+    // The topic is compared by its atom only.
     const std::wstring appName = AtomName(application);
-    const std::wstring topicName = AtomName(topic);
     const ShellDdeConfig& config = g_config;
     const bool htmlFile =
         !config.HtmlFileApplication.empty() && appName == config.HtmlFileApplication;
