@@ -2,6 +2,7 @@
 // the frame, the message loop.
 #include "app/browser_emulation.h"
 #include "app/main_form.h"
+#include "host/shell_dde.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 
@@ -31,6 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         }
     }
     tk::Guard([&] { delete frame; });
+    host::ClearShellDdeConfig();
     if (SUCCEEDED(ole)) {
         OleUninitialize(); // errors at the very end are of no interest
     }
