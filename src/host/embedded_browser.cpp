@@ -40,12 +40,20 @@ VARIANT IntVariant(LONG value) {
 } // namespace
 
 TEmbeddedBrowser::TEmbeddedBrowser() : alive_(std::make_shared<int>(0)) {
+    // Shell folder DDE server.
+    RefreshShellDdeConfig();
+    dde_ = std::make_unique<DdeMessageWindow>(
+        DdeHostLink{[this] { return HandleAllocated() ? Handle() : nullptr; },
+                    [this] { return DisableErrors.EnableDDE; },
+                    [this](const std::wstring& url) { NavigateUrl(url); },
+                    [this](PCIDLIST_ABSOLUTE list) { NavigateItemIdList(list); }});
     userAgent_ = L"EmbeddedBrowser " + VersionText() + L" from: " + kSupportAddress;
     SetDownloadOptions(DefaultDownloadOptions());
     SetUserInterfaceOptions(TUserInterfaceOptions{});
 }
 
 TEmbeddedBrowser::~TEmbeddedBrowser() {
+    dde_.reset(); // shell folder DDE server
     // Waits running inside this host see it gone.
     alive_.reset();
 }
@@ -132,6 +140,10 @@ LRESULT TEmbeddedBrowser::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         m.pt.x = 0x115DE1F1;
         m.pt.y = 0x115DE1F1;
         return active->TranslateAccelerator(&m) == S_OK ? 1 : 0;
+    }
+    if (msg == WM_DDE_EXECUTE || msg == WM_DDE_TERMINATE) { // shell folder DDE server
+        dde_->HandleControlMessage(msg, wParam, lParam);
+        return 0;
     }
     if (msg == WM_CLOSE) {
         bool canClose = true;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "host/core/host_options.h"
+#include "host/shell_dde.h"
 #include "host/web_browser.h"
 
 #include <shtypes.h>
@@ -50,6 +51,7 @@ public:
     uint32_t HostUIFlagsValue() const { return hostUIFlagsValue_; }
     TMessagesBoxes MessagesBoxes;
     TPrintOptions PrintOptions;
+    TDisableErrors DisableErrors;
 
     // Navigates to url unless it is empty after trimming blanks and control characters; the
     // engine receives the text untrimmed with four 32-bit zeros.
@@ -83,6 +85,8 @@ private:
     // Counts engine events; a wait that sees no new events for the limit gives up.
     uint64_t eventCount_ = 0;
     bool navigationFailed_ = false;
+    // Shell folder DDE server of this host.
+    std::unique_ptr<DdeMessageWindow> dde_;
 };
 
 } // namespace host
