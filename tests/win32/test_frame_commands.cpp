@@ -240,6 +240,19 @@ TEST_F(FrameCommandsTest, PageCommandsReachTheActiveWindowsPage) {
                        L"ExecWB 7 2", L"ExecWB 6 1", L"ExecWB 8 1", L"Exec none 4 0"}));
     EXPECT_TRUE(other->Commands().empty());
 
+    // The engine refuses to print: the default error report shows the platform's text.
+    e->FailNext(L"ExecWB", E_ACCESSDENIED);
+    kvtest::ExpectModal(IDOK);
+    Menu({L"文件(&A)", L"打印(&P)"});
+    ASSERT_EQ(kvtest::SeenModals().size(), 1u);
+    wchar_t platform[256] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   ERROR_ACCESS_DENIED, 0, platform, 256, nullptr);
+    std::wstring expected(platform);
+    ASSERT_GE(expected.size(), 4u);
+    EXPECT_NE(kvtest::SeenModals()[0].text.find(expected.substr(0, 4)), std::wstring::npos);
+    kvtest::ResetModals();
+
     // Open from the tool bar shows the chosen file in the active window.
     std::wstring file = program_.Path() + L"tool.html";
     kvtest::AnswerFileDialog(kOpenCaption, file);
