@@ -166,7 +166,7 @@ void TMainForm::CreateMenu() {
     Internet1.Create(T1.Submenu(), L"Internet 选项(&O)", [this] { Internet1Click(); });
 
     // "激活收藏" builds the favorites menu: its handler N19Click (main_form_favorites.cpp) is
-    // bound here.
+    // to be bound here, as the third argument, once that handler exists.
     N19.Create(bar, L"激活收藏");
 
     Window1.CreateSubmenu(bar, L"窗口(&W)");

@@ -26,7 +26,7 @@ void Plain(IDispatch* document, bool browserGroup, DWORD command) noexcept {
 
 // The browser commands: an HTML document must be showing; the engine's refusal is raised.
 void BrowserCommand(host::TEmbeddedBrowser& host, OLECMDID command, OLECMDEXECOPT option) {
-    host.DefaultInterface();
+    host.DefaultInterface(); // raises when the engine has no automation interface
     ComPtr<IDispatch> document = host.Document();
     if (IsHtmlDocument(document.Get())) {
         host.ExecWB(command, option, nullptr);
