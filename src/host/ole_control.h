@@ -37,7 +37,8 @@ public:
     TOleControl& operator=(const TOleControl&) = delete;
     virtual ~TOleControl();
 
-    // Parent window of the control. Sets the client site if the control has none and, when
+    // Parent window of the control. Creates the control object if not yet done, sets the
+    // client site if the control has none and, when
     // complete, notifies OnAmbientPropertyChange(DISPID_UNKNOWN).
     void SetParent(HWND parent);
     HWND Parent() const { return parent_; }
@@ -46,7 +47,8 @@ public:
     // in-place activates the control. Raises "OLE control activation failed" or "Could not
     // obtain OLE control window handle".
     HWND Handle();
-    bool HandleAllocated() const { return window_ != nullptr; }
+    // True while the control's window exists; false again after the engine destroyed it.
+    bool HandleAllocated() const { return window_ != nullptr && IsWindow(window_); }
 
     // Position inside the parent, in pixels of the parent's client area.
     void SetBounds(int left, int top, int width, int height);
@@ -61,7 +63,9 @@ public:
     void Complete();
     bool IsComplete() const { return completed_; }
 
-    IOleObject* OleObject() const { return oleObject_.Get(); }
+    // The control object, created on first use (never inside a constructor, so that the
+    // most-derived host answers the engine's first questions to its site).
+    IOleObject* OleObject();
     // The control's dispatch interface (completes the control first).
     IDispatch* DefaultDispatch();
     IOleControl* ControlInterface();
@@ -101,6 +105,14 @@ protected:
     // the standard ones. Return E_NOINTERFACE / DISP_E_MEMBERNOTFOUND when not answered.
     virtual HRESULT QueryHostInterface(REFIID iid, void** object);
     virtual HRESULT GetAmbientProperty(DISPID id, VARIANT* result);
+    // The standard ambient properties of a container (user mode, colours, font, locale ...).
+    HRESULT StandardAmbient(DISPID id, VARIANT* result);
+    // The client site object (one COM identity for every interface it answers).
+    IUnknown* ClientSite() const;
+    // Runs once each time the control has been completed.
+    virtual void Completed();
+    // Runs after SetParent gave the control a parent window.
+    virtual void ParentSet();
 
     void AddRefEventDepth() { ++eventDepth_; }
     void ReleaseEventDepth() { --eventDepth_; }
@@ -109,12 +121,12 @@ private:
     friend class OleSite;
     friend class EventSink;
 
+    void EnsureCreated();
     void CreateControlWindow();
     void DestroyControl() noexcept;
     void Uncomplete() noexcept;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
     void DetachWindow() noexcept;
-    HRESULT StandardAmbient(DISPID id, VARIANT* result);
 
     const TControlData& data_;
     ComPtr<OleSite> site_;
@@ -132,6 +144,8 @@ private:
     DWORD eventSinkCookie_ = 0;
     bool completed_ = false;
     bool clientSiteSet_ = false;
+    bool destroyed_ = false;
+    bool boundsSet_ = false;
     HWND parent_ = nullptr;
     HWND window_ = nullptr;
     WNDPROC previousProc_ = nullptr;
