@@ -443,7 +443,9 @@ void TEmbeddedBrowser::Load() {
     doc_tools::RegisterUserAgent(userAgent_);
     downloadControlValue_ = DownloadControlValueOf(downloadOptions_);
     hostUIFlagsValue_ = HostUIFlagsValueOf(uiOptions_);
-    HWND form = Parent() != nullptr ? GetAncestor(Parent(), GA_ROOT) : nullptr;
+    // The form the host is placed on. (A browser window is an MDI child, which is never
+    // activated as a top-level window: the frame's own message boxes are not touched.)
+    HWND form = Parent();
     if (form != nullptr && IsWindow(form) &&
         SetWindowSubclass(form, &OwnerHookProc, reinterpret_cast<UINT_PTR>(this),
                           reinterpret_cast<DWORD_PTR>(this))) {
