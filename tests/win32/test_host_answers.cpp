@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <float.h>
 #include <olectl.h>
+#include <mshtmhst.h>
 
 #include <algorithm>
 #include <memory>
@@ -22,6 +24,8 @@ namespace {
 
 const GUID kDocHostCommandHandler = {
     0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
+const IID kIidDocHostShowUI = {
+    0xC4D244B0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
 const GUID kExplorer = {0x000214D0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr HRESULT kNotSupported = static_cast<HRESULT>(0x80040100);
 constexpr HRESULT kUnknownGroup = static_cast<HRESULT>(0x80040104);
@@ -336,7 +340,8 @@ TEST_F(HostAnswers, TextSizeIsAppliedAtCommandStatusAndResetAtDestruction) {
     auto b = MakeHost();
     ASSERT_EQ(b->NavigateBlank(), host::WaitResult::Complete);
     stub::Engine* e = stub::Last();
-    Microsoft::WRL::ComPtr<IDispatch> keepEngine = b->Application(); // to read it after the host is gone
+    Microsoft::WRL::ComPtr<IDispatch> keepEngine =
+        b->Application(); // to read it after the host is gone
     stub::ClearCallLog();
     EXPECT_EQ(e->HostQueryStatus(), S_OK); // TextSize 2: nothing sent
     EXPECT_EQ(LogCount(L"Exec none 19"), 0);
@@ -349,6 +354,13 @@ TEST_F(HostAnswers, TextSizeIsAppliedAtCommandStatusAndResetAtDestruction) {
     EXPECT_EQ(e->ZoomLevel(), 4);
     b.reset();
     EXPECT_EQ(e->ZoomLevel(), 2);
+    // Reset before the engine is closed.
+    std::vector<std::wstring> log = stub::CallLog();
+    auto reset = std::find(log.rbegin(), log.rend(), L"Exec none 19 2");
+    auto close = std::find(log.rbegin(), log.rend(), L"Close 1");
+    ASSERT_NE(reset, log.rend());
+    ASSERT_NE(close, log.rend());
+    EXPECT_GT(reset - log.rbegin(), close - log.rbegin());
 }
 
 TEST_F(HostAnswers, TextSizeTwoIsNeverApplied) {
@@ -383,6 +395,76 @@ TEST_F(HostAnswers, MessagesAndErrorsInsideAnswers) {
     DOCHOSTUIINFO info{};
     EXPECT_EQ(e->HostGetHostInfo(&info), E_FAIL);
     EXPECT_EQ(kvtest::SeenModals().size(), 1u);
+}
+
+TEST_F(HostAnswers, DefaultsOfTheOptionGroups) {
+    host::TEmbeddedBrowser b;
+    EXPECT_EQ(b.About(),
+              L"Embedded browser host. Support: http://www.quelmar.com/embeddedbrowser/");
+    EXPECT_EQ(b.DownloadControlValue(), 0x70u);
+    EXPECT_EQ(b.HostUIFlagsValue(), 0u);
+    EXPECT_FALSE(b.MessagesBoxes.DisableAll);
+    EXPECT_FALSE(b.MessagesBoxes.InternalErrMsg);
+    EXPECT_TRUE(b.MessagesBoxes.ReplaceCaption);
+    EXPECT_TRUE(b.MessagesBoxes.ReplaceIcon);
+    EXPECT_TRUE(b.DisableErrors.EnableDDE);
+    EXPECT_TRUE(b.DisableErrors.fpExceptions());
+    EXPECT_TRUE(b.DisableErrors.ScriptError);
+    EXPECT_EQ(b.VisualEffects.TextSize, 2);
+    EXPECT_FALSE(b.VisualEffects.DisableSounds);
+    EXPECT_EQ(b.ProxySettings.Port, 80);
+    EXPECT_TRUE(b.ProxySettings.Server.empty());
+    EXPECT_TRUE(b.ShortCuts.DisableCTRL_N);
+    EXPECT_FALSE(b.ShortCuts.DisableCTRL_A);
+    EXPECT_TRUE(b.RightClickMenu.DisableAllMenus);
+    EXPECT_FALSE(b.RightClickShortCuts.DisableOpenLink);
+    EXPECT_EQ(b.PrintOptions.HTMLHeader, std::vector<std::wstring>{L"<HTML></HTML>"});
+    EXPECT_TRUE(b.HelpFile.empty());
+    // Nothing of the engine exists until the host is used.
+    EXPECT_TRUE(stub::Instances().empty());
+}
+
+TEST_F(HostAnswers, FloatingPointExceptionsOption) {
+    unsigned int start = _control87(0, 0) & _MCW_EM;
+    host::TEmbeddedBrowser b;
+    EXPECT_EQ(_control87(0, 0) & _MCW_EM, start) << "the initial value is not applied";
+    _control87(_MCW_EM & ~_EM_ZERODIVIDE, _MCW_EM); // as a library might leave it
+    b.DisableErrors.SetFpExceptions(true);
+    EXPECT_EQ(_control87(0, 0) & _MCW_EM, static_cast<unsigned>(_MCW_EM));
+    b.DisableErrors.SetFpExceptions(false);
+    EXPECT_EQ(_control87(0, 0) & _MCW_EM, start);
+    EXPECT_FALSE(b.DisableErrors.fpExceptions());
+}
+
+TEST_F(HostAnswers, HelpWithoutAHelpFileIsTheEngines) {
+    auto b = MakeHost();
+    int asked = 0;
+    b->OnShowHelp = [&](HWND, LPOLESTR, UINT, DWORD, POINT, IDispatch*) {
+        ++asked;
+        return S_OK;
+    };
+    b->OnShowHelp = nullptr;
+    // Through the site's IDocHostShowUI, as the engine calls it.
+    Microsoft::WRL::ComPtr<IOleClientSite> site;
+    ASSERT_EQ(b->OleObject()->GetClientSite(&site), S_OK);
+    Microsoft::WRL::ComPtr<IDocHostShowUI> show;
+    ASSERT_EQ(
+        site->QueryInterface(kIidDocHostShowUI, reinterpret_cast<void**>(show.GetAddressOf())),
+        S_OK);
+    EXPECT_EQ(show->ShowHelp(nullptr, nullptr, 0, 0, POINT{0, 0}, nullptr), S_FALSE);
+    b->OnShowHelp = [&](HWND, LPOLESTR, UINT, DWORD, POINT, IDispatch*) {
+        ++asked;
+        return E_ABORT;
+    };
+    EXPECT_EQ(show->ShowHelp(nullptr, nullptr, 0, 0, POINT{0, 0}, nullptr), E_ABORT);
+    EXPECT_EQ(asked, 1);
+    // The site keeps one identity: the host's interfaces lead back to the site's own.
+    Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlace;
+    EXPECT_EQ(show.As(&inPlace), S_OK);
+    Microsoft::WRL::ComPtr<IUnknown> a, c;
+    show.As(&a);
+    site.As(&c);
+    EXPECT_EQ(a.Get(), c.Get());
 }
 
 // ---- dialogs above the host's form
