@@ -731,9 +731,10 @@ TEST_F(EngineStubTest, PagesFileDescribesPagesForOtherProcesses) {
         out << "\xEF\xBB\xBF# comment\r\n"
             << "http://f.test/\t\xE6\xA0\x87\xE9\xA2\x98\tframes=2,close\tbody words\r\n"
             << "http://slow.test/\tSlow\tnever\n"
-            << "http://bad.test/\tBad\tfail=80004005\n";
+            << "http://bad.test/\tBad\tfail=80004005\n"
+            << "http://gone.test/\tGone\terror\n";
     }
-    EXPECT_EQ(3, stub::LoadPages(path));
+    EXPECT_EQ(4, stub::LoadPages(path));
     DeleteFileW(path.c_str());
     EXPECT_EQ(-1, stub::LoadPages(path));
 
@@ -746,10 +747,11 @@ TEST_F(EngineStubTest, PagesFileDescribesPagesForOtherProcesses) {
     ASSERT_EQ(S_OK, h.Navigate(L"http://slow.test/"));
     kvtest::PumpFor(100);
     EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
+    ASSERT_EQ(S_OK, h.Navigate(L"http://gone.test/"));
+    EXPECT_TRUE(kvtest::PumpUntil([&] { return !h.sink->Of(271).empty(); }, 5000));
+    EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
 }
 
-// Run by hand in a prefix where kvstub.dll is registered (KVSTUB_REGISTERED=1): the class
-// comes from the DLL through the registry, not from this process's registration.
 TEST_F(EngineStubTest, FailingPageEndsWithNavigateErrorAndStaysLoading) {
     stub::Page page;
     page.navigateError = true;
@@ -782,6 +784,8 @@ TEST_F(EngineStubTest, PostDataComesDoublyByReference) {
               h.sink->postChain);
 }
 
+// Run by hand in a prefix where kvstub.dll is registered (KVSTUB_REGISTERED=1): the class
+// comes from the DLL through the registry, not from this process's registration.
 TEST(EngineStubDll, RegisteredDllAnswersForWebBrowser) {
     wchar_t flag[8] = {};
     if (!GetEnvironmentVariableW(L"KVSTUB_REGISTERED", flag, 8)) {
