@@ -31,6 +31,9 @@ const IID kIidDocHostUIHandler2 = {
     0x3050F6D0, 0x98B5, 0x11CF, {0xBB, 0x82, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x0B}};
 const IID kIidDocHostShowUI = {
     0xC4D244B0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+const GUID kCgidShellDocView = {0x000214D1, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr DWORD kGetEncodingMenu = 27; // the document's menu of character sets
+constexpr UINT kEncodingEntry = 2292;
 const GUID kCgidExplorer = {0x000214D0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 const GUID kCgidDocHostCommandHandler = {
     0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
@@ -537,9 +540,34 @@ HRESULT TEmbeddedBrowser::TrackOwnMenu(DWORD id, POINT* pt, IUnknown* target) {
     for (uint32_t command : DisabledMenuCommands(RightClickShortCuts)) {
         DeleteMenu(popup, command, MF_BYCOMMAND);
     }
+    // The Encoding entry opens the document's own menu of character sets.
+    ComPtr<IOleCommandTarget> commands;
+    bool encodingMenu = false;
+    if (!RightClickShortCuts.DisableEncoding &&
+        SUCCEEDED(target->QueryInterface(IID_PPV_ARGS(&commands)))) {
+        VARIANT encodings;
+        VariantInit(&encodings);
+        if (SUCCEEDED(
+                commands->Exec(&kCgidShellDocView, kGetEncodingMenu, 0, nullptr, &encodings)) &&
+            V_VT(&encodings) != VT_EMPTY && V_BYREF(&encodings) != nullptr) {
+            MENUITEMINFOW item{};
+            item.cbSize = sizeof(item);
+            item.fMask = MIIM_SUBMENU;
+            item.hSubMenu = static_cast<HMENU>(V_BYREF(&encodings));
+            encodingMenu = SetMenuItemInfoW(popup, kEncodingEntry, FALSE, &item) != FALSE;
+        }
+    }
     POINT at = pt != nullptr ? *pt : POINT{0, 0};
     int chosen =
         static_cast<int>(TrackPopupMenuEx(popup, kTrackFlags, at.x, at.y, document, nullptr));
+    if (encodingMenu) {
+        // The document owns that menu: it must not go with ours.
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof(item);
+        item.fMask = MIIM_SUBMENU;
+        item.hSubMenu = nullptr;
+        SetMenuItemInfoW(popup, kEncodingEntry, FALSE, &item);
+    }
     if (chosen != 0) {
         SendMessageW(document, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     }
