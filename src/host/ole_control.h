@@ -1,8 +1,9 @@
 // TOleControl: a generic ActiveX control host.
 //
-// Creates the control object, completes it (client site, InitNew, sinks), keeps it in-place
-// active inside a parent window, reads and writes its properties by dispatch id, and routes
-// the calls of its event interface to InvokeEvent. The COM objects that the control calls back
+// Creates the control object on first use (after construction, so that a derived host's answers
+// to the engine's first questions are its own), completes it (client site, InitNew, sinks),
+// keeps it in-place active inside a parent window, reads and writes its properties by dispatch
+// id, and routes the calls of its event interface to InvokeEvent. The COM objects that the control calls back
 // (client site, sinks) are separate reference-counted objects that outlive this one if the
 // control keeps them: after destruction they answer without touching it.
 #pragma once
@@ -84,6 +85,7 @@ public:
     int EventDepth() const { return eventDepth_; }
 
 protected:
+    // Makes only the site objects; the control object comes with the first use.
     explicit TOleControl(const TControlData& data);
 
     // An event of the control's event interface, by slot index in TControlData order.
