@@ -1,7 +1,7 @@
 # Windows build (mingw-w64 cross or MSVC): toolkit, host, frame, the program, the stand-in
 # engine, the Win32 tests and the benchmarks.
 set(KV_WIN_DEFS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
-set(KV_WIN_LIBS ole32 oleaut32 uuid comctl32 comdlg32 shell32 shlwapi urlmon user32 gdi32
+set(KV_WIN_LIBS ole32 oleaut32 uuid comctl32 comdlg32 shell32 shlwapi urlmon wininet user32 gdi32
     uxtheme advapi32 psapi version)
 target_compile_definitions(kv_core PUBLIC ${KV_WIN_DEFS})
 

@@ -1,6 +1,7 @@
 // Documents and frame objects of the stand-in engine.
 #include "engine_stub/stub_internal.h"
 #include "engine_stub/unimplemented.h"
+#include "engine_stub/unimplemented_window.h"
 
 #include <docobj.h>
 #include <exdisp.h>
@@ -121,6 +122,117 @@ private:
     std::wstring text_;
 };
 
+// The window's event object during a script error: its properties by name (any letter case).
+class EventObject : public Counted<NotImplHTMLEventObj> {
+public:
+    explicit EventObject(ScriptError error) : error_(std::move(error)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IHTMLEventObj) {
+            *out = static_cast<IHTMLEventObj*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) override {
+        if (!names || !ids || count != 1) {
+            return E_INVALIDARG;
+        }
+        ids[0] = DISPID_UNKNOWN;
+        for (int i = 0; i < kCount; ++i) {
+            if (_wcsicmp(names[0], kNames[i]) == 0 && _wcsicmp(names[0], error_.missing.c_str())) {
+                ids[0] = 1000 + i;
+                return S_OK;
+            }
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        return Safe([&]() -> HRESULT {
+            if (!(flags & DISPATCH_PROPERTYGET) || id < 1000 || id >= 1000 + kCount) {
+                return DISP_E_MEMBERNOTFOUND;
+            }
+            if (!result) {
+                return E_POINTER;
+            }
+            VariantInit(result);
+            switch (id - 1000) {
+            case 0:
+                result->vt = VT_I4;
+                result->lVal = error_.line;
+                break;
+            case 1:
+                result->vt = VT_I4;
+                result->lVal = error_.character;
+                break;
+            case 2:
+                result->vt = VT_I4;
+                result->lVal = error_.code;
+                break;
+            case 3:
+                SetBstr(result, error_.message);
+                break;
+            default:
+                SetBstr(result, error_.url);
+                break;
+            }
+            return S_OK;
+        });
+    }
+
+private:
+    static constexpr int kCount = 5;
+    static constexpr const wchar_t* kNames[kCount] = {L"errorLine", L"errorCharacter", L"errorCode",
+                                                      L"errorMessage", L"errorUrl"};
+    ScriptError error_;
+};
+
+// The page's window: only its event object.
+class PageWindow : public Counted<NotImplHTMLWindow2> {
+public:
+    explicit PageWindow(std::shared_ptr<DocumentShared> shared) : shared_(std::move(shared)) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IHTMLWindow2 ||
+            iid == IID_IHTMLFramesCollection2) {
+            *out = static_cast<IHTMLWindow2*>(this);
+            AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    HRESULT STDMETHODCALLTYPE get_event(IHTMLEventObj** p) override {
+        if (!p) {
+            return E_POINTER;
+        }
+        *p = nullptr;
+        return Safe([&] {
+            if (shared_->scriptError) {
+                *p = new EventObject(*shared_->scriptError);
+            }
+            return S_OK;
+        });
+    }
+
+private:
+    std::shared_ptr<DocumentShared> shared_;
+};
+
 class Document : public Counted<NotImplHTMLDocument2>, public IOleCommandTarget {
 public:
     Document(std::shared_ptr<DocumentShared> shared, std::wstring url, std::wstring title,
@@ -168,6 +280,15 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE get_title(BSTR* p) override { return Text(p, title_); }
+    HRESULT STDMETHODCALLTYPE get_parentWindow(IHTMLWindow2** p) override {
+        if (!p) {
+            return E_POINTER;
+        }
+        return Safe([&] {
+            *p = new PageWindow(shared_);
+            return S_OK;
+        });
+    }
     HRESULT STDMETHODCALLTYPE get_URL(BSTR* p) override { return Text(p, url_); }
     HRESULT STDMETHODCALLTYPE get_readyState(BSTR* p) override { return Text(p, L"complete"); }
     HRESULT STDMETHODCALLTYPE get_body(IHTMLElement** p) override {
