@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/history.h"
+#include "common/core/history.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 # Windows build (mingw-w64 cross or MSVC): toolkit, host, frame, the program, the stand-in
 # engine, the Win32 tests and the benchmarks.
 set(KV_WIN_DEFS UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
-set(KV_WIN_LIBS ole32 oleaut32 uuid comctl32 comdlg32 shell32 shlwapi urlmon user32 gdi32
-    uxtheme advapi32 psapi)
+set(KV_WIN_LIBS ole32 oleaut32 uuid comctl32 comdlg32 shell32 shlwapi urlmon wininet user32 gdi32
+    uxtheme advapi32 psapi version)
 target_compile_definitions(kv_core PUBLIC ${KV_WIN_DEFS})
 
 file(GLOB KV_WIN_SOURCES CONFIGURE_DEPENDS
@@ -17,11 +17,14 @@ add_library(kv_win STATIC ${KV_WIN_SOURCES})
 target_link_libraries(kv_win PUBLIC kv_core ${KV_WIN_LIBS})
 
 set(KV_RC ${CMAKE_SOURCE_DIR}/resources/app.rc)
+set_source_files_properties(${KV_RC} PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/app.ico;${CMAKE_SOURCE_DIR}/resources/app.manifest")
 add_executable(kvbr WIN32 ${CMAKE_SOURCE_DIR}/src/app/main.cpp ${KV_RC})
 target_link_libraries(kvbr PRIVATE kv_win)
 if(NOT MSVC)
   target_link_options(kvbr PRIVATE -municode)
 endif()
+include(${CMAKE_SOURCE_DIR}/cmake/packaging.cmake)
 
 # Stand-in engine: a static library for in-process tests and a DLL for end-to-end runs.
 file(GLOB KV_STUB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/engine_stub/*.cpp)
@@ -62,6 +65,13 @@ foreach(src ${KV_WIN_TESTS})
   add_executable(${name} ${src} ${KV_RC})
   target_link_libraries(${name} PRIVATE kv_test_support)
 endforeach()
+
+# The installer test: run by scripts/test.sh in a prefix of its own after packaging, so it is
+# kept out of the test_*.exe names that run in the shared prefixes.
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/install/install_test.cpp AND TARGET kv_test_support)
+  add_executable(kv_install_test ${CMAKE_SOURCE_DIR}/tests/install/install_test.cpp ${KV_RC})
+  target_link_libraries(kv_install_test PRIVATE kv_test_support)
+endif()
 
 file(GLOB KV_WIN_BENCH CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/win_*.cpp)
 foreach(src ${KV_WIN_BENCH})

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/core/history.h"
-#include "app/core/search_config.h"
+#include "common/core/history.h"
+#include "common/core/search_config.h"
 #include "app/core/site_list.h"
 #include "app/core/tab_caption.h"
 #include "gbk_like_codec.h"

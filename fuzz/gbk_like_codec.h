@@ -3,7 +3,7 @@
 // pairs map to a block of ideographs. Everything else is unmapped.
 #pragma once
 
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 
 namespace kvfuzz {
 

@@ -11,7 +11,7 @@ WINE="${WINE:-/usr/lib/wine/wine64}"
 
 KV_PACKAGES=(cmake ninja-build g++ clang libgtest-dev libgmock-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64 wine xvfb xauth
-  fonts-wqy-microhei imagemagick x11-apps x11-utils locales python3 procps)
+  fonts-wqy-microhei imagemagick x11-apps x11-utils locales python3 procps nsis)
 
 kv_log() { printf '== %s\n' "$*" >&2; }
 
@@ -72,6 +72,14 @@ kv_build_win() {
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
     ${KV_LAUNCHER[@]+"${KV_LAUNCHER[@]}"} "$@"
   kv_quiet "$KV_BUILD/win-build.log" cmake --build "$KV_WIN" -j "$KV_JOBS"
+}
+
+# The installer and the portable zip of the Windows build, into $KV_PACKAGES_DIR.
+KV_PACKAGES_DIR="$KV_BUILD/packages"
+KV_SETUP_EXE="$KV_PACKAGES_DIR/kvbr-3.4-win64.exe"
+kv_package() {
+  kv_log "packaging the installer and the portable zip (NSIS, ZIP)"
+  (cd "$KV_WIN" && kv_quiet "$KV_BUILD/package.log" cpack -G "NSIS;ZIP" -B "$KV_PACKAGES_DIR")
 }
 
 # A display: the caller's, or a private Xvfb.

@@ -8,6 +8,7 @@ kv_ensure_packages
 kv_ensure_locale
 kv_build_native
 kv_build_win
+kv_package
 
 passed=0
 failed=0
@@ -78,6 +79,16 @@ if [ ${#e2e_tests[@]} -gt 0 ]; then
   "$WINE" regsvr32 /s "$(winepath -w "$KV_WIN/kvstub.dll")" >/dev/null 2>&1 || true
   kv_wine_stop_server
   run_wine_group "$KV_WIN/wineprefix-stub" "${e2e_tests[@]}"
+fi
+
+if [ -x "$KV_WIN/kv_install_test.exe" ]; then
+  # The installer in a prefix made for this run alone: installs, starts the installed program
+  # under Wine's own engine, installs again and uninstalls.
+  install_prefix="$KV_WIN/wineprefix-install"
+  [ -d "$install_prefix" ] && WINEPREFIX="$install_prefix" wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$install_prefix"
+  export KV_SETUP="Z:${KV_SETUP_EXE//\//\\}"
+  run_wine_group "$install_prefix" "$KV_WIN/kv_install_test.exe"
 fi
 
 echo "$passed passed, $failed failed"

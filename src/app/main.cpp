@@ -1,6 +1,8 @@
 // Program entry: OLE for the user-interface thread, common controls, the application object,
 // the frame, the message loop.
+#include "app/browser_emulation.h"
 #include "app/main_form.h"
+#include "host/shell_dde.h"
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 
@@ -16,6 +18,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
                                               ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     tk::Application::Initialize(instance);
+    // Without its entry the engine falls back to the oldest document mode; starting is more
+    // important than the mode, so a registry that cannot be written is no reason to stop.
+    static_cast<void>(kv::EnsureBrowserEmulation());
 
     int exitCode = 0;
     TMainForm* frame = nullptr;
@@ -27,6 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         }
     }
     tk::Guard([&] { delete frame; });
+    host::ClearShellDdeConfig();
     if (SUCCEEDED(ole)) {
         OleUninitialize(); // errors at the very end are of no interest
     }

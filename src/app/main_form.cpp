@@ -1,8 +1,8 @@
 #include "app/main_form.h"
 
-#include "app/core/history.h"
+#include "common/core/history.h"
 #include "app/core/line_file.h"
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "app/core/settings.h"
 #include "app/core/tab_caption.h"
 #include "app/frame_images.h"
@@ -15,6 +15,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <iterator>
 
 TMainForm* MainForm = nullptr;
 
@@ -124,31 +125,31 @@ void TMainForm::CreateMenu() {
     File1.CreateSubmenu(bar, L"文件(&A)");
     HMENU file = File1.Submenu();
     FileNewItem.Create(file, L"新建(&N)\tCtrl+N", [this] { FileNew1.Execute(); });
-    FileOpenItem.Create(file, L"打开(&O)\tCtrl+O");
+    FileOpenItem.Create(file, L"打开(&O)\tCtrl+O", [this] { FileOpen1.Execute(); });
     FileCloseItem.Create(file, L"关闭(&C)", [this] {
         if (TMDIChild* w = ActiveBrowserWindow()) {
             w->Close();
         }
     });
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    FileSaveAsItem.Create(file, L"另存为(&A)");
-    SaveAsText1.Create(file, L"保存文本(&T)");
+    FileSaveAsItem.Create(file, L"另存为(&A)", [this] { FileSaveAsItemClick(); });
+    SaveAsText1.Create(file, L"保存文本(&T)", [this] { SaveAsText1Click(); });
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    print1.Create(file, L"打印(&P)");
-    PrintSet1.Create(file, L"打印设置(&S)");
-    Printpreview1.Create(file, L"打印预览(&V)");
+    print1.Create(file, L"打印(&P)", [this] { print1Click(); });
+    PrintSet1.Create(file, L"打印设置(&S)", [this] { PrintSet1Click(); });
+    Printpreview1.Create(file, L"打印预览(&V)", [this] { Printpreview1Click(); });
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     FileExitItem.Create(file, L"退出(&E)", [this] { FileExit1.Execute(); });
 
     Edit1.CreateSubmenu(bar, L"编辑(&E)");
     HMENU edit = Edit1.Submenu();
-    CutItem.Create(edit, L"剪切(&T)\tCtrl+X");
-    CopyItem.Create(edit, L"拷贝(&C)\tCtrl+C");
-    PasteItem.Create(edit, L"粘贴(&V)\tCtrl+V");
+    CutItem.Create(edit, L"剪切(&T)\tCtrl+X", [this] { CutItemClick(); });
+    CopyItem.Create(edit, L"拷贝(&C)\tCtrl+C", [this] { CopyItemClick(); });
+    PasteItem.Create(edit, L"粘贴(&V)\tCtrl+V", [this] { PasteItemClick(); });
     AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
-    N5.Create(edit, L"全选\tCtrl+A");
+    N5.Create(edit, L"全选\tCtrl+A", [this] { N5Click(); });
     AppendMenuW(edit, MF_SEPARATOR, 0, nullptr);
-    N6.Create(edit, L"查找\tCtrl+F");
+    N6.Create(edit, L"查找\tCtrl+F", [this] { N6Click(); });
 
     N8.CreateSubmenu(bar, L"查看&(V)");
     T2.CreateSubmenu(N8.Submenu(), L"工具栏(&T)");
@@ -162,8 +163,10 @@ void TMainForm::CreateMenu() {
     T1.CreateSubmenu(bar, L"工具(&T)");
     N13.CreateSubmenu(T1.Submenu(), L"弹出窗口设置");
     N14.Create(N13.Submenu(), L"阻止弹出窗口", [this] { N14Click(); });
-    Internet1.Create(T1.Submenu(), L"Internet 选项(&O)");
+    Internet1.Create(T1.Submenu(), L"Internet 选项(&O)", [this] { Internet1Click(); });
 
+    // "激活收藏" builds the favorites menu: its handler N19Click (main_form_favorites.cpp) is
+    // to be bound here, as the third argument, once that handler exists.
     N19.Create(bar, L"激活收藏");
 
     Window1.CreateSubmenu(bar, L"窗口(&W)");
@@ -188,30 +191,24 @@ void TMainForm::CreateMenu() {
 
     Help1.CreateSubmenu(bar, L"帮助(&H)");
     HMENU help = Help1.Submenu();
-    HelpAboutItem.Create(help, L"关于(&A)", [this] {
-        TMDIChild* w =
-            OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
-        w->WebBrowser1->NavigateUrl(tk::SystemCodec().FromAnsi(kv::MakerHomeUrl()));
-    });
+    HelpAboutItem.Create(help, L"关于(&A)", [this] { HelpAbout1.Execute(); });
     AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    N16.Create(help, L"使用说明(&B)", [this] {
-        TMDIChild* w =
-            OpenBrowserWindow(kv::WindowCaption(kv::kHelpCaptionPrefix, BrowserWindowCount()));
-        w->WebBrowser1->NavigateUrl(
-            tk::SystemCodec().FromAnsi(kv::MakerPageUrl("/kvbr/online.html")));
-    });
+    N16.Create(help, L"使用说明(&B)", [this] { N16Click(); });
     AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
-    N18.Create(help, L"更新浏览器", [this] {
-        TMDIChild* w =
-            OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
-        w->WebBrowser1->NavigateUrl(tk::SystemCodec().FromAnsi(kv::MakerPageUrl("/kvbr/kvbr.exe")));
-    });
+    N18.Create(help, L"更新浏览器", [this] { N18Click(); });
 
     FileNew1.OnExecute = [this] { FileNew1Execute(); };
+    FileOpen1.OnExecute = [this] { FileOpen1Execute(); };
     FileExit1.OnExecute = [this] { FileExit1Execute(); };
+    HelpAbout1.OnExecute = [this] { HelpAbout1Execute(); };
 
-    ACCEL keys[] = {{FVIRTKEY | FCONTROL, 'N', static_cast<WORD>(FileNewItem.Command())}};
-    accelerators_ = CreateAcceleratorTableW(keys, 1);
+    auto key = [](BYTE vk, const tk::MenuItem& item) {
+        return ACCEL{FVIRTKEY | FCONTROL, vk, static_cast<WORD>(item.Command())};
+    };
+    ACCEL keys[] = {key('N', FileNewItem), key('O', FileOpenItem), key('X', CutItem),
+                    key('C', CopyItem),    key('V', PasteItem),    key('A', N5),
+                    key('F', N6)};
+    accelerators_ = CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys)));
     acceleratorFilter_ = tk::Application::AddMessageFilter([this](MSG& msg) {
         HWND frame = tk::Form::Handle();
         if (accelerators_ == nullptr || frame == nullptr || !IsWindowEnabled(frame)) {
@@ -219,6 +216,9 @@ void TMainForm::CreateMenu() {
         }
         if (msg.hwnd != frame && !IsChild(frame, msg.hwnd)) {
             return false;
+        }
+        if (IsEditFieldKey(msg)) {
+            return false; // the field cuts, copies, pastes and selects its own text
         }
         return TranslateAcceleratorW(frame, accelerators_, &msg) != 0;
     });
@@ -241,8 +241,10 @@ void TMainForm::CreateBars() {
     ToolBar2.SetImages(ImageList1.Handle(), nullptr);
     ToolButton9 = ToolBar2.AddButton(
         6, [this] { FileNew1.Execute(); }, L"新建");
-    ToolButton1 = ToolBar2.AddButton(7, {}, L"打开");
-    ToolButton2 = ToolBar2.AddButton(8, {}, L"Save As|Save current file with different name");
+    ToolButton1 = ToolBar2.AddButton(
+        7, [this] { FileOpen1.Execute(); }, L"打开");
+    ToolButton2 = ToolBar2.AddButton(
+        8, [this] { FileSaveAsItemClick(); }, L"Save As|Save current file with different name");
 
     ComboBox1.Create(ToolBar2.Handle(), tk::ComboBox::Kind::DropDownList, 0, 0, S(kSiteListWidth),
                      S(200), font);
@@ -436,6 +438,23 @@ TMDIChild* TMainForm::OpenBrowserWindow(const std::wstring& caption) {
     w->SetCaption(caption);
     UpdateWindowTabs(w, TTabAction::TabAdd);
     return w;
+}
+
+TMDIChild* TMainForm::OpenPopupWindow() {
+    TMDIChild* w = new TMDIChild(*this);
+    try {
+        // Counted after the new window exists.
+        w->SetCaption(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+        UpdateWindowTabs(w, TTabAction::TabAdd);
+    } catch (...) {
+        w->Close();
+        throw;
+    }
+    return w;
+}
+
+void TMainForm::RecordInSharedHistory(const std::string& address) {
+    (void)kv::RecordAtFront(ListBoxURL, address, tk::SystemCodec());
 }
 
 int TMainForm::BrowserWindowCount() const {

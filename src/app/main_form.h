@@ -3,6 +3,7 @@
 // (its handlers live in main_form_search.cpp) and the main menu.
 #pragma once
 
+#include "browser_window/window_owner.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
@@ -11,10 +12,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-enum class TTabAction { TabSync = 0, TabRemove = 1, TabAdd = 2, TabRefresh = 3 };
-
-class TMDIChild;
 
 // Where the frame finds its files and what it opens at first show. The program takes them
 // from its module path, its working directory and its command line; tests give their own.
@@ -25,7 +22,7 @@ struct TFrameStart {
     bool useCommandLine = true;          // take the arguments from the process command line
 };
 
-class TMainForm : public tk::MDIFrameForm {
+class TMainForm : public tk::MDIFrameForm, public IBrowserWindowOwner {
 public:
     TMainForm();
     explicit TMainForm(const TFrameStart& start);
@@ -56,18 +53,25 @@ public:
     int ToolButton9 = 0, ToolButton1 = 0, ToolButton2 = 0, ToolButton4 = 0; // button ids
     tk::ImageList ImageList1;
     tk::ActionList ActionList1;
-    tk::Action FileNew1, FileExit1;
+    tk::Action FileNew1, FileOpen1, FileExit1, HelpAbout1;
 
     int LastTabIndex = 0;
     double LastTabTime = 0; // local date and time in days since 1899-12-30
     // The clock of the double-click test (local time in days); tests replace it.
     std::function<double()> Now;
 
-    TMDIChild* OpenBrowserWindow(const std::wstring& caption); // creates, captions, registers its
-                                                               // tab; it becomes active
-    int BrowserWindowCount() const;         // open browser windows (the frame's MDI children)
-    TMDIChild* ActiveBrowserWindow() const; // or null
-    void UpdateWindowTabs(TMDIChild* window, TTabAction action);
+    // What the browser windows ask of their owner.
+    tk::MDIFrameForm& OwnerFrame() override { return *this; }
+    const std::vector<std::string>& SharedHistory() const override { return ListBoxURL; }
+    void RecordInSharedHistory(const std::string& address) override;
+    bool PopupBlocking() const override { return N14.Checked(); }
+    TMDIChild* OpenBrowserWindow(const std::wstring& caption) override; // creates, captions,
+                                                                        // registers its tab;
+                                                                        // it becomes active
+    TMDIChild* OpenPopupWindow() override;
+    int BrowserWindowCount() const override; // open browser windows (the frame's MDI children)
+    TMDIChild* ActiveBrowserWindow() const;  // or null
+    void UpdateWindowTabs(TMDIChild* window, TTabAction action) override;
     // The windows of the tabs, in tab order.
     std::vector<TMDIChild*> TabWindows() const;
 
@@ -90,6 +94,27 @@ public:
     void N14Click();
     // Shows or hides the bars of a browser window as N9, N11 and S1 say.
     void ApplyViewSettings(TMDIChild* window);
+
+    // Handlers defined in main_form_commands.cpp: the page commands on the active window, Open
+    // and the pages of the Help menu.
+    void FileOpen1Execute();
+    void FileSaveAsItemClick();
+    void SaveAsText1Click();
+    void print1Click();
+    void PrintSet1Click();
+    void Printpreview1Click();
+    void CutItemClick();
+    void CopyItemClick();
+    void PasteItemClick();
+    void N5Click(); // select all
+    void N6Click(); // find
+    void Internet1Click();
+    void HelpAbout1Execute();
+    void N16Click(); // online help
+    void N18Click(); // update
+    // True for a key typed into an edit field (the address box, the search word): the page's
+    // clipboard shortcuts leave such keys to the field.
+    static bool IsEditFieldKey(const MSG& msg);
 
     // Handlers defined in main_form_search.cpp:
     void SpeedButton1Click(); // "网页"

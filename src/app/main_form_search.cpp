@@ -2,7 +2,7 @@
 // window; the site list can be fetched again from the maker's web site.
 #include "app/main_form.h"
 
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "app/core/site_list.h"
 #include "app/core/tab_caption.h"
 #include "app/site_list_download.h"

@@ -1,6 +1,5 @@
 #include "browser_window/mdi_child.h"
 
-#include "app/main_form.h"
 #include "browser_window/core/window_rules.h"
 #include "browser_window/navigator_images.h"
 #include "toolkit/error.h"
@@ -42,7 +41,9 @@ bool KeyDown(int vk) {
 
 } // namespace
 
-TMDIChild::TMDIChild(TMainForm& frame) : tk::MDIChildForm(frame), mainForm_(frame) {
+TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
+    : tk::MDIChildForm(owner.OwnerFrame()), owner_(owner) {
+    tk::MDIFrameForm& frame = owner.OwnerFrame();
     // Font "宋体", GB2312, 9 points.
     font_ = tk::Font(L"宋体", -12, GB2312_CHARSET, tk::DpiOf(frame.Handle()));
     CreateChild(L"KV", font_.Handle());
@@ -69,7 +70,7 @@ TMDIChild::~TMDIChild() {
 void TMDIChild::FormCreate() {
     CreateControls();
     // A snapshot of the shared history; later recordings of other windows do not reach it.
-    URLS.SetItems(mainForm_.ListBoxURL);
+    URLS.SetItems(owner_.SharedHistory());
     FProgressBar.SetPosition(0);
 }
 
@@ -239,7 +240,7 @@ bool TMDIChild::CanRelease() const {
 }
 
 void TMDIChild::FormCloseQuery(bool& CanClose) {
-    mainForm_.UpdateWindowTabs(this, TTabAction::TabRemove);
+    owner_.UpdateWindowTabs(this, TTabAction::TabRemove);
     CanClose = true;
 }
 

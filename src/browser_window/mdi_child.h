@@ -4,6 +4,7 @@
 // the new-window policy live in mdi_child_navigation.cpp.
 #pragma once
 
+#include "browser_window/window_owner.h"
 #include "host/embedded_browser.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
@@ -11,12 +12,10 @@
 #include <memory>
 #include <string>
 
-class TMainForm;
-
 class TMDIChild : public tk::MDIChildForm {
 public:
-    // Creates the window in the frame, shown maximised; it frees itself when closed.
-    explicit TMDIChild(TMainForm& frame);
+    // Creates the window in the owner's frame, shown maximised; it frees itself when closed.
+    explicit TMDIChild(IBrowserWindowOwner& owner);
 
     std::unique_ptr<host::TEmbeddedBrowser> WebBrowser1;
     bool FRecordNextUrl = false;
@@ -80,7 +79,7 @@ public:
     bool CoolBar1Visible() const;
     bool StatusBar1Visible() const;
 
-    TMainForm& MainFrame() const { return mainForm_; }
+    IBrowserWindowOwner& Owner() const { return owner_; }
 
 protected:
     ~TMDIChild() override;
@@ -94,5 +93,5 @@ private:
     void CreateBrowser();
     void Layout();
 
-    TMainForm& mainForm_;
+    IBrowserWindowOwner& owner_;
 };

@@ -2,9 +2,7 @@
 // page's request for a new window.
 #include "browser_window/mdi_child.h"
 
-#include "app/core/history.h"
-#include "app/core/tab_caption.h"
-#include "app/main_form.h"
+#include "common/core/history.h"
 #include "browser_window/core/window_rules.h"
 #include "toolkit/application.h"
 #include "toolkit/dialogs.h"
@@ -42,16 +40,15 @@ void TMDIChild::WebBrowser1BeforeNavigate2(host::TWebBrowser&, IDispatch*, VARIA
         } else {
             URLS.MoveItemToFront(i);
         }
-        (void)kv::RecordAtFront(MainFrame().ListBoxURL, url, codec);
+        owner_.RecordInSharedHistory(url);
     }
     StatusBar1.SetPanelText(0, codec.FromAnsi(url));
-    MainFrame().UpdateWindowTabs(this, TTabAction::TabRefresh);
+    owner_.UpdateWindowTabs(this, TTabAction::TabRefresh);
 }
 
 void TMDIChild::WebBrowser1NewWindow2(host::TWebBrowser&, IDispatch** ppDisp,
                                       VARIANT_BOOL* Cancel) {
-    TMainForm& frame = MainFrame();
-    if (frame.N14.Checked()) {
+    if (owner_.PopupBlocking()) {
         *Cancel = VARIANT_TRUE;
         return;
     }
@@ -64,10 +61,8 @@ void TMDIChild::WebBrowser1NewWindow2(host::TWebBrowser&, IDispatch** ppDisp,
     }
     // Until the new window's engine is handed back, a failure refuses the request.
     *Cancel = VARIANT_TRUE;
-    TMDIChild* w = new TMDIChild(frame);
+    TMDIChild* w = owner_.OpenPopupWindow();
     try {
-        w->SetCaption(kv::WindowCaption(kv::kWindowCaptionPrefix, frame.BrowserWindowCount()));
-        frame.UpdateWindowTabs(w, TTabAction::TabAdd);
         IWebBrowser2* browser = w->WebBrowser1->DefaultInterface();
         if (browser == nullptr) {
             w->Close();

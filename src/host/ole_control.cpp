@@ -374,25 +374,52 @@ private:
 TOleControl::TOleControl(const TControlData& data) : data_(data) {
     site_ = tk::Adopt(new OleSite(this));
     sink_ = tk::Adopt(new EventSink(this, data_));
-    tk::Check(CoCreateInstance(data_.ClassID, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
-                               IID_IOleObject,
-                               reinterpret_cast<void**>(oleObject_.GetAddressOf())));
-    oleObject_->GetMiscStatus(DVASPECT_CONTENT, &miscStatus_);
-    if (miscStatus_ & OLEMISC_SETCLIENTSITEFIRST) {
-        tk::Check(oleObject_->SetClientSite(site_.Get()));
-        clientSiteSet_ = true;
+}
+
+// The engine object is made on first use, never inside a constructor: the engine asks its
+// client site for the host's interfaces while the site is being set, and only a fully
+// constructed host can answer them with its own.
+void TOleControl::EnsureCreated() {
+    if (oleObject_ || destroyed_) {
+        if (!oleObject_) {
+            tk::ThrowHr(E_UNEXPECTED);
+        }
+        return;
     }
+    ComPtr<IOleObject> object;
+    tk::Check(CoCreateInstance(data_.ClassID, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                               IID_IOleObject, reinterpret_cast<void**>(object.GetAddressOf())));
+    oleObject_ = object;
+    oleObject_->GetMiscStatus(DVASPECT_CONTENT, &miscStatus_);
     HRESULT hr = oleObject_.As(&persist_);
+    if (SUCCEEDED(hr) && (miscStatus_ & OLEMISC_SETCLIENTSITEFIRST)) {
+        hr = oleObject_->SetClientSite(site_.Get());
+        clientSiteSet_ = SUCCEEDED(hr);
+    }
     if (FAILED(hr)) {
-        DestroyControl();
+        if (clientSiteSet_) {
+            oleObject_->SetClientSite(nullptr);
+            clientSiteSet_ = false;
+        }
+        persist_.Reset();
+        oleObject_.Reset();
         tk::ThrowHr(hr);
     }
     SIZEL extent{0, 0};
-    if (SUCCEEDED(oleObject_->GetExtent(DVASPECT_CONTENT, &extent)) && extent.cx > 0 &&
-        extent.cy > 0) {
+    if (!boundsSet_ && SUCCEEDED(oleObject_->GetExtent(DVASPECT_CONTENT, &extent)) &&
+        extent.cx > 0 && extent.cy > 0) {
         int dpi = ScreenDpi();
         bounds_ = RECT{0, 0, MulDiv(extent.cx, dpi, 2540), MulDiv(extent.cy, dpi, 2540)};
     }
+}
+
+IOleObject* TOleControl::OleObject() {
+    EnsureCreated();
+    return oleObject_.Get();
+}
+
+IUnknown* TOleControl::ClientSite() const {
+    return static_cast<IOleClientSite*>(site_.Get());
 }
 
 TOleControl::~TOleControl() {
@@ -400,6 +427,7 @@ TOleControl::~TOleControl() {
 }
 
 void TOleControl::DestroyControl() noexcept {
+    destroyed_ = true;
     // Nothing the control does from here on reaches this object.
     if (sink_) {
         sink_->Detach();
@@ -450,9 +478,7 @@ void TOleControl::Complete() {
     if (completed_) {
         return;
     }
-    if (!oleObject_) {
-        tk::ThrowHr(E_UNEXPECTED);
-    }
+    EnsureCreated();
     try {
         if (!clientSiteSet_) {
             tk::Check(oleObject_->SetClientSite(site_.Get()));
@@ -482,7 +508,10 @@ void TOleControl::Complete() {
         Uncomplete();
         throw;
     }
+    Completed();
 }
+
+void TOleControl::Completed() {}
 
 IDispatch* TOleControl::DefaultDispatch() {
     Complete();
@@ -496,9 +525,10 @@ IOleControl* TOleControl::ControlInterface() {
 
 void TOleControl::SetParent(HWND parent) {
     parent_ = parent;
-    if (parent_ == nullptr || !oleObject_) {
+    if (parent_ == nullptr) {
         return;
     }
+    EnsureCreated();
     if (!clientSiteSet_) {
         tk::Check(oleObject_->SetClientSite(site_.Get()));
         clientSiteSet_ = true;
@@ -506,9 +536,16 @@ void TOleControl::SetParent(HWND parent) {
     if (completed_) {
         control_->OnAmbientPropertyChange(DISPID_UNKNOWN);
     }
+    ParentSet();
 }
 
+void TOleControl::ParentSet() {}
+
 HWND TOleControl::Handle() {
+    if (window_ != nullptr && !IsWindow(window_)) {
+        // The engine destroyed its window without this control seeing it go.
+        DetachWindow();
+    }
     if (window_ == nullptr) {
         CreateControlWindow();
     }
@@ -527,7 +564,8 @@ void TOleControl::CreateControlWindow() {
     }
     oleObject_.As(&inPlaceActive_);
     HWND window = nullptr;
-    if (FAILED(inPlaceObject_->GetWindow(&window)) || window == nullptr) {
+    // A window the engine destroyed earlier (after a page closed it) is no window.
+    if (FAILED(inPlaceObject_->GetWindow(&window)) || window == nullptr || !IsWindow(window)) {
         throw tk::Error(L"Could not obtain OLE control window handle", E_FAIL);
     }
     window_ = window;
@@ -577,7 +615,9 @@ LRESULT TOleControl::CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (window_ == nullptr || previousProc_ == nullptr) {
         return 0;
     }
-    return CallWindowProcW(previousProc_, window_, msg, wParam, lParam);
+    HWND window = window_;
+    WNDPROC previous = previousProc_;
+    return CallWindowProcW(previous, window, msg, wParam, lParam);
 }
 
 bool TOleControl::TranslateKeyToControl(UINT keyMsg, WPARAM wParam, LPARAM lParam) {
@@ -685,6 +725,7 @@ HRESULT TOleControl::StandardAmbient(DISPID id, VARIANT* result) {
 
 void TOleControl::SetBounds(int left, int top, int width, int height) {
     bounds_ = RECT{left, top, left + width, top + height};
+    boundsSet_ = true;
     if (inPlaceObject_) {
         RECT clip{0, 0, 32767, 32767};
         inPlaceObject_->SetObjectRects(&bounds_, &clip);
@@ -693,13 +734,14 @@ void TOleControl::SetBounds(int left, int top, int width, int height) {
 
 void TOleControl::SetVisible(bool visible) {
     visible_ = visible;
-    if (window_ != nullptr) {
+    if (window_ != nullptr && IsWindow(window_)) {
         ShowWindow(window_, visible ? SW_SHOWNA : SW_HIDE);
     }
 }
 
 bool TOleControl::CanFocus() const {
-    if (window_ == nullptr || !IsWindowVisible(window_) || !IsWindowEnabled(window_)) {
+    if (window_ == nullptr || !IsWindow(window_) || !IsWindowVisible(window_) ||
+        !IsWindowEnabled(window_)) {
         return false;
     }
     for (HWND w = parent_; w != nullptr; w = GetParent(w)) {
@@ -711,7 +753,7 @@ bool TOleControl::CanFocus() const {
 }
 
 void TOleControl::SetFocus() {
-    if (window_ == nullptr) {
+    if (window_ == nullptr || !IsWindow(window_)) {
         return;
     }
     // UI activation gives the engine's document the keyboard focus.

@@ -1,8 +1,9 @@
 // TOleControl: a generic ActiveX control host.
 //
-// Creates the control object, completes it (client site, InitNew, sinks), keeps it in-place
-// active inside a parent window, reads and writes its properties by dispatch id, and routes
-// the calls of its event interface to InvokeEvent. The COM objects that the control calls back
+// Creates the control object on first use (after construction, so that a derived host's answers
+// to the engine's first questions are its own), completes it (client site, InitNew, sinks),
+// keeps it in-place active inside a parent window, reads and writes its properties by dispatch
+// id, and routes the calls of its event interface to InvokeEvent. The COM objects that the control calls back
 // (client site, sinks) are separate reference-counted objects that outlive this one if the
 // control keeps them: after destruction they answer without touching it.
 #pragma once
@@ -37,7 +38,8 @@ public:
     TOleControl& operator=(const TOleControl&) = delete;
     virtual ~TOleControl();
 
-    // Parent window of the control. Sets the client site if the control has none and, when
+    // Parent window of the control. Creates the control object if not yet done, sets the
+    // client site if the control has none and, when
     // complete, notifies OnAmbientPropertyChange(DISPID_UNKNOWN).
     void SetParent(HWND parent);
     HWND Parent() const { return parent_; }
@@ -46,7 +48,8 @@ public:
     // in-place activates the control. Raises "OLE control activation failed" or "Could not
     // obtain OLE control window handle".
     HWND Handle();
-    bool HandleAllocated() const { return window_ != nullptr; }
+    // True while the control's window exists; false again after the engine destroyed it.
+    bool HandleAllocated() const { return window_ != nullptr && IsWindow(window_); }
 
     // Position inside the parent, in pixels of the parent's client area.
     void SetBounds(int left, int top, int width, int height);
@@ -61,7 +64,9 @@ public:
     void Complete();
     bool IsComplete() const { return completed_; }
 
-    IOleObject* OleObject() const { return oleObject_.Get(); }
+    // The control object, created on first use (never inside a constructor, so that the
+    // most-derived host answers the engine's first questions to its site).
+    IOleObject* OleObject();
     // The control's dispatch interface (completes the control first).
     IDispatch* DefaultDispatch();
     IOleControl* ControlInterface();
@@ -80,6 +85,7 @@ public:
     int EventDepth() const { return eventDepth_; }
 
 protected:
+    // Makes only the site objects; the control object comes with the first use.
     explicit TOleControl(const TControlData& data);
 
     // An event of the control's event interface, by slot index in TControlData order.
@@ -101,6 +107,14 @@ protected:
     // the standard ones. Return E_NOINTERFACE / DISP_E_MEMBERNOTFOUND when not answered.
     virtual HRESULT QueryHostInterface(REFIID iid, void** object);
     virtual HRESULT GetAmbientProperty(DISPID id, VARIANT* result);
+    // The standard ambient properties of a container (user mode, colours, font, locale ...).
+    HRESULT StandardAmbient(DISPID id, VARIANT* result);
+    // The client site object (one COM identity for every interface it answers).
+    IUnknown* ClientSite() const;
+    // Runs once each time the control has been completed.
+    virtual void Completed();
+    // Runs after SetParent gave the control a parent window.
+    virtual void ParentSet();
 
     void AddRefEventDepth() { ++eventDepth_; }
     void ReleaseEventDepth() { --eventDepth_; }
@@ -109,12 +123,12 @@ private:
     friend class OleSite;
     friend class EventSink;
 
+    void EnsureCreated();
     void CreateControlWindow();
     void DestroyControl() noexcept;
     void Uncomplete() noexcept;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM);
     void DetachWindow() noexcept;
-    HRESULT StandardAmbient(DISPID id, VARIANT* result);
 
     const TControlData& data_;
     ComPtr<OleSite> site_;
@@ -132,6 +146,8 @@ private:
     DWORD eventSinkCookie_ = 0;
     bool completed_ = false;
     bool clientSiteSet_ = false;
+    bool destroyed_ = false;
+    bool boundsSet_ = false;
     HWND parent_ = nullptr;
     HWND window_ = nullptr;
     WNDPROC previousProc_ = nullptr;

@@ -182,16 +182,16 @@ IWebBrowser2* TWebBrowser::DefaultInterface() {
 }
 
 void TWebBrowser::GoBack() {
-    tk::Check(DefaultInterface()->GoBack());
+    tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())->GoBack());
 }
 void TWebBrowser::GoForward() {
-    tk::Check(DefaultInterface()->GoForward());
+    tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())->GoForward());
 }
 void TWebBrowser::Stop() {
-    tk::Check(DefaultInterface()->Stop());
+    tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())->Stop());
 }
 void TWebBrowser::Refresh() {
-    tk::Check(DefaultInterface()->Refresh());
+    tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())->Refresh());
 }
 
 void TWebBrowser::Navigate(const std::wstring& url) {
@@ -208,13 +208,15 @@ void TWebBrowser::Navigate(const std::wstring& url) {
 
 void TWebBrowser::Navigate2(VARIANT* url, VARIANT* flags, VARIANT* targetFrameName,
                             VARIANT* postData, VARIANT* headers) {
-    tk::Check(DefaultInterface()->Navigate2(url, flags, targetFrameName, postData, headers));
+    tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())
+                  ->Navigate2(url, flags, targetFrameName, postData, headers));
 }
 
 void TWebBrowser::ExecWB(OLECMDID command, OLECMDEXECOPT option, VARIANT* input) {
     VARIANT in = Missing();
     VARIANT out = Missing();
-    tk::Check(DefaultInterface()->ExecWB(command, option, input != nullptr ? input : &in, &out));
+    tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())
+                  ->ExecWB(command, option, input != nullptr ? input : &in, &out));
     VariantClear(&out);
 }
 

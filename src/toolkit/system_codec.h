@@ -1,7 +1,7 @@
 // The system's ANSI code page as the codec the portable rules work with.
 #pragma once
 
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 
 namespace tk {
 

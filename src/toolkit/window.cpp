@@ -165,7 +165,13 @@ void Window::RegisterWindowClass(const wchar_t* className, UINT style, HBRUSH ba
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.hIcon = icon;
-    wc.hIconSm = icon;
+    // The small image drawn for its size, not the large one shrunk by the system.
+    HICON smallIcon =
+        icon == nullptr
+            ? nullptr
+            : static_cast<HICON>(CopyImage(icon, IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                           GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE));
+    wc.hIconSm = smallIcon != nullptr ? smallIcon : icon;
     wc.lpszClassName = className;
     if (RegisterClassExW(&wc) == 0) {
         ThrowLastError();

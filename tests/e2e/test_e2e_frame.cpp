@@ -1,7 +1,7 @@
 // The real program, started from a throwaway program folder and working directory, with the
 // stand-in engine registered as the platform's WebBrowser class: start-up, windows per
 // argument, the exit question and the files it writes.
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "win32/support/modal.h"
 #include "win32/support/program_run.h"
 #include "win32/support/temp_folder.h"

@@ -1,7 +1,7 @@
 // The real program with the stand-in engine registered as the platform's WebBrowser class:
 // a page's pop-up request asked about or blocked, and addresses typed into a window's address
 // box loaded, recorded and saved with the history at exit.
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "win32/support/modal.h"
 #include "win32/support/program_run.h"
 #include "win32/support/temp_folder.h"

@@ -4,6 +4,7 @@
 
 #include <docobj.h>
 #include <exdispid.h>
+#include <mshtmhst.h>
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -44,6 +45,14 @@ constexpr UINT kStepMessage = WM_APP + 0x51;
 constexpr wchar_t kPumpClass[] = L"KvStubEnginePump";
 constexpr wchar_t kViewClass[] = L"KvStubEngineView";
 constexpr VARTYPE kNullPointer = 0xFFFF; // an optional argument passed as a null pointer
+constexpr DISPID kNavigateError = 271;
+// Host interfaces that not every import library defines.
+const IID kIidDocHostUIHandler = {
+    0xBD3F23C0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+const IID kIidDocHostShowUI = {
+    0xC4D244B0, 0xD43E, 0x11CF, {0x89, 0x3B, 0x00, 0xAA, 0x00, 0xBD, 0xCE, 0x1A}};
+const GUID kCgidDocHostCommandHandler = {
+    0xF38BC242, 0xB950, 0x11D1, {0x89, 0x18, 0x00, 0xC0, 0x4F, 0xC2, 0xC8, 0x36}};
 
 HMODULE ThisModule() {
     HMODULE module = nullptr;
@@ -625,6 +634,31 @@ public:
         return Safe([&] {
             Log(site ? L"SetClientSite" : L"SetClientSite null");
             site_ = site;
+            hostUi_.Reset();
+            hostCommands_.Reset();
+            if (!site) {
+                return S_OK;
+            }
+            // As the platform's engine: the host interfaces are asked for here and only here.
+            ComPtr<IUnknown> probe;
+            bool ui = SUCCEEDED(site->QueryInterface(
+                kIidDocHostUIHandler, reinterpret_cast<void**>(hostUi_.GetAddressOf())));
+            Log(std::wstring(L"Site IDocHostUIHandler ") + (ui ? L"yes" : L"no"));
+            bool cmd = SUCCEEDED(site->QueryInterface(
+                IID_IOleCommandTarget, reinterpret_cast<void**>(hostCommands_.GetAddressOf())));
+            Log(std::wstring(L"Site IOleCommandTarget ") + (cmd ? L"yes" : L"no"));
+            bool notify = SUCCEEDED(site->QueryInterface(
+                IID_IPropertyNotifySink, reinterpret_cast<void**>(probe.GetAddressOf())));
+            Log(std::wstring(L"Site IPropertyNotifySink ") + (notify ? L"yes" : L"no"));
+            for (DISPID id : {-5501, -5502}) {
+                Var v;
+                v.v = Ambient(id);
+                Var text;
+                bool answered =
+                    v.v.vt != VT_EMPTY && SUCCEEDED(VariantChangeType(&text.v, &v.v, 0, VT_BSTR));
+                Log(L"Ambient " + std::to_wstring(id) + L" " +
+                    (answered ? std::wstring(text.v.bstrVal) : std::wstring(L"none")));
+            }
             return S_OK;
         });
     }
@@ -974,6 +1008,67 @@ public:
         }
         return result;
     }
+    HRESULT HostGetHostInfo(DOCHOSTUIINFO* info) override {
+        return hostUi_ ? hostUi_->GetHostInfo(info) : E_NOINTERFACE;
+    }
+    HRESULT HostShowContextMenu(DWORD id, POINT pt) override {
+        if (!hostUi_) {
+            return E_NOINTERFACE;
+        }
+        ComPtr<IUnknown> self(static_cast<IWebBrowser2*>(this));
+        ComPtr<IUnknown> target(static_cast<IOleInPlaceObject*>(this));
+        return hostUi_->ShowContextMenu(id, &pt, target.Get(), nullptr);
+    }
+    HRESULT HostTranslateAccelerator(const MSG& msg) override {
+        if (!hostUi_) {
+            return E_NOINTERFACE;
+        }
+        MSG copy = msg;
+        return hostUi_->TranslateAccelerator(&copy, nullptr, 0);
+    }
+    HRESULT HostQueryStatus() override {
+        if (!hostCommands_) {
+            return E_NOINTERFACE;
+        }
+        OLECMD command{OLECMDID_ZOOM, 0};
+        return hostCommands_->QueryStatus(nullptr, 1, &command, nullptr);
+    }
+    HRESULT HostExec(const GUID* group, DWORD id, VARIANT* in, VARIANT* out) override {
+        if (!hostCommands_) {
+            return E_NOINTERFACE;
+        }
+        ComPtr<IOleCommandTarget> target = hostCommands_;
+        return target->Exec(group, id, 0, in, out);
+    }
+    HRESULT HostShowMessage(const std::wstring& text, const std::wstring& caption, DWORD type,
+                            LRESULT* result) override {
+        ComPtr<IDocHostShowUI> show;
+        if (!site_ || FAILED(site_->QueryInterface(
+                          kIidDocHostShowUI, reinterpret_cast<void**>(show.GetAddressOf())))) {
+            return E_NOINTERFACE;
+        }
+        std::wstring t = text, c = caption;
+        return show->ShowMessage(window_, t.data(), c.data(), type, nullptr, 0, result);
+    }
+    HRESULT RaiseScriptError(const ScriptError& error, VARIANT* out) override {
+        if (!document_) {
+            return E_UNEXPECTED;
+        }
+        if (!hostCommands_) {
+            return E_NOINTERFACE;
+        }
+        ComPtr<IUnknown> self(static_cast<IWebBrowser2*>(this));
+        ComPtr<IOleCommandTarget> target = hostCommands_;
+        shared_->scriptError = error;
+        Var in;
+        in.v.vt = VT_UNKNOWN;
+        in.v.punkVal = document_.Get();
+        document_->AddRef();
+        HRESULT hr =
+            target->Exec(&kCgidDocHostCommandHandler, OLECMDID_SHOWSCRIPTERROR, 0, &in.v, out);
+        shared_->scriptError.reset();
+        return hr;
+    }
     void ConsumeKey(UINT vk) override { consumed_.insert(vk); }
     std::vector<MSG> Keys() const override { return keys_; }
     std::vector<DISPID> AmbientChanges() const override { return ambientChanges_; }
@@ -1306,11 +1401,26 @@ private:
         if (page.neverComplete) {
             return;
         }
-        q.push_back([this, url] { RaiseStatus(L"Downloading " + url); });
-        q.push_back([this] { RaiseProgress(50, 100); });
-        q.push_back([this] { RaiseCommandState(CSC_UPDATECOMMANDS, false); });
         q.push_back([this, canBack] { RaiseCommandState(CSC_NAVIGATEBACK, canBack); });
         q.push_back([this, canForward] { RaiseCommandState(CSC_NAVIGATEFORWARD, canForward); });
+        q.push_back([this, url] { RaiseStatus(L"Start downloading " + url); });
+        q.push_back([this, url] { RaiseStatus(L"Downloading " + url); });
+        if (page.navigateError) {
+            q.push_back([this] { RaiseStatus(L""); });
+            q.push_back([this] {
+                downloading_ = false;
+                RaiseSimple(DISPID_DOWNLOADCOMPLETE);
+            });
+            q.push_back([this, url] {
+                url_ = url;
+                title_.clear();
+                document_.Reset();
+                RaiseNavigateError(url);
+            });
+            return;
+        }
+        q.push_back([this] { RaiseProgress(50, 100); });
+        q.push_back([this] { RaiseCommandState(CSC_UPDATECOMMANDS, false); });
         q.push_back([this] { RaiseProgress(100, 100); });
         q.push_back([this] {
             downloading_ = false;
@@ -1396,7 +1506,7 @@ private:
         if (!wasLoading) {
             return;
         }
-        state_ = READYSTATE_COMPLETE;
+        // The ready state stays where the load was (1 while loading), as the platform's.
         if (wasDownloading) {
             RaiseSimple(DISPID_DOWNLOADCOMPLETE);
         }
@@ -1517,6 +1627,8 @@ private:
         events_.Clear();
         propertySinks_.Clear();
         document_.Reset();
+        hostUi_.Reset();
+        hostCommands_.Reset();
         site_.Reset();
     }
 
@@ -1578,6 +1690,33 @@ private:
         Raise(id, args, 2);
     }
 
+    // NavigateError: pDisp, URL, Frame, StatusCode and Cancel by reference.
+    void RaiseNavigateError(const std::wstring& url) {
+        Var vUrl, vFrame, vStatus;
+        vUrl.v.vt = VT_BSTR;
+        vUrl.v.bstrVal = AllocBstr(url);
+        vFrame.v.vt = VT_BSTR;
+        vFrame.v.bstrVal = AllocBstr(L"");
+        vStatus.v.vt = VT_I4;
+        vStatus.v.lVal = static_cast<LONG>(INET_E_RESOURCE_NOT_FOUND);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        VARIANT args[5];
+        for (auto& a : args) {
+            VariantInit(&a);
+        }
+        // Reversed: Cancel, StatusCode, Frame, URL, pDisp.
+        args[0].vt = VT_BOOL | VT_BYREF;
+        args[0].pboolVal = &cancel;
+        VARIANT* byRef[3] = {&vStatus.v, &vFrame.v, &vUrl.v};
+        for (int i = 0; i < 3; ++i) {
+            args[i + 1].vt = VT_VARIANT | VT_BYREF;
+            args[i + 1].pvarVal = byRef[i];
+        }
+        args[4].vt = VT_DISPATCH;
+        args[4].pdispVal = Disp();
+        Raise(kNavigateError, args, 5);
+    }
+
     // Returns true when a handler cancelled.
     bool RaiseBeforeNavigate2(IDispatch* disp, const std::wstring& url, LONG flags,
                               const std::wstring& target, const std::wstring& headers) {
@@ -1598,7 +1737,12 @@ private:
         // Reversed: Cancel, Headers, PostData, TargetFrameName, Flags, URL, pDisp.
         args[0].vt = VT_BOOL | VT_BYREF;
         args[0].pboolVal = &cancel;
-        VARIANT* byRef[5] = {&vHeaders.v, &vPost.v, &vTarget.v, &vFlags.v, &vUrl.v};
+        // PostData comes doubly by reference, as the platform passes it.
+        VARIANT postRef;
+        VariantInit(&postRef);
+        postRef.vt = VT_VARIANT | VT_BYREF;
+        postRef.pvarVal = &vPost.v;
+        VARIANT* byRef[5] = {&vHeaders.v, &postRef, &vTarget.v, &vFlags.v, &vUrl.v};
         for (int i = 0; i < 5; ++i) {
             args[i + 1].vt = VT_VARIANT | VT_BYREF;
             args[i + 1].pvarVal = byRef[i];
@@ -1615,6 +1759,8 @@ private:
     std::shared_ptr<DocumentShared> shared_;
     unsigned serial_;
     ComPtr<IOleClientSite> site_;
+    ComPtr<IDocHostUIHandler> hostUi_;       // asked for in SetClientSite only
+    ComPtr<IOleCommandTarget> hostCommands_; // likewise
     ComPtr<IOleInPlaceSite> inPlaceSite_;
     ComPtr<IOleInPlaceFrame> frame_;
     ComPtr<IOleInPlaceUIWindow> uiWindow_;
@@ -1665,13 +1811,14 @@ LRESULT CALLBACK ViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* browser = reinterpret_cast<StubBrowser*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     switch (msg) {
     case WM_CLOSE:
-        // The page asked to close: the host decides and destroys the engine itself.
+        // As the platform's engine: the close destroys the window (the engine keeps its handle).
         if (browser) {
             Safe([&] {
                 browser->OnClose();
                 return S_OK;
             });
         }
+        DestroyWindow(hwnd);
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -1897,6 +2044,8 @@ int LoadPages(const std::wstring& path) {
                     page.neverComplete = true;
                 } else if (f == L"close") {
                     page.closeWhenComplete = true;
+                } else if (f == L"error") {
+                    page.navigateError = true;
                 } else if (f.rfind(L"frames=", 0) == 0) {
                     page.frames = _wtoi(f.c_str() + 7);
                 } else if (f.rfind(L"popup=", 0) == 0) {

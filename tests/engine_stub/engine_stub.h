@@ -9,6 +9,7 @@
 
 #include <windows.h>
 #include <exdisp.h>
+#include <mshtmhst.h>
 
 #include <optional>
 #include <string>
@@ -37,6 +38,14 @@ struct Page {
     int frames = 0;                 // child frames raising their own navigation events
     std::wstring popupUrl;          // when complete, the page asks for a new window for this
     bool closeWhenComplete = false; // when complete, the page asks to close its window
+    bool navigateError = false;     // the load fails: NavigateError (271), ReadyState stays 1
+};
+
+// A script error of the page, as the window's event object describes it.
+struct ScriptError {
+    LONG line = 0, character = 0, code = 0;
+    std::wstring message, url;
+    std::wstring missing; // a property name the event object does not know (empty: none)
 };
 void SetPage(const std::wstring& url, const Page& page);
 void ClearPages();
@@ -57,14 +66,24 @@ struct NavigateCall {
 // - ReadyState is 0 until the first navigation; 1 from BeforeNavigate2 on; LocationURL and
 //   LocationName change just before TitleChange; 3 with NavigateComplete2 (the document exists
 //   from then on); 4 with DocumentComplete.
+// - SetClientSite asks the site for IDocHostUIHandler, IOleCommandTarget and
+//   IPropertyNotifySink and reads the ambients -5501 and -5502, as the platform's engine does;
+//   it never asks for the host interfaces again, so the calls below go to what it got then.
+// - A load raises DownloadBegin, CommandStateChange back (2) and forward (1), StatusTextChange
+//   "Start downloading <url>" and "Downloading <url>", in this order, then the rest.
+// - A page marked navigateError ends after DownloadComplete with NavigateError (271);
+//   ReadyState stays 1, LocationURL is the address, there is no document.
 // - Stop during a load drops the rest of it: DownloadComplete (if DownloadBegin was raised)
-//   and StatusTextChange("") inside the call, ReadyState 4, the previous page stays current.
+//   and StatusTextChange("") inside the call; ReadyState stays where it was (1 while loading).
+// - WM_CLOSE reaching the engine's window destroys that window; GetWindow still gives its
+//   (dead) handle afterwards.
 //   Stop with nothing loading raises nothing.
 // - Refresh reloads the current page without BeforeNavigate2, NavigateComplete2 or
 //   DocumentComplete (as the platform); ReadyState returns to 4. With no page it does nothing.
 // - GoBack/GoForward raise BeforeNavigate2 (cancellable) and the whole load of that entry.
 // - BeforeNavigate2 carries URL (VT_BSTR), Flags (VT_I4, the flags received), TargetFrameName
-//   and Headers (VT_BSTR, empty), PostData (VT_EMPTY), each as VT_VARIANT|VT_BYREF.
+//   and Headers (VT_BSTR, empty), each as VT_VARIANT|VT_BYREF; PostData (VT_EMPTY) doubly by
+//   reference (VT_VARIANT|VT_BYREF to a VT_VARIANT|VT_BYREF), as the platform passes it.
 // - Frames are named "frame<i>" with URL "<page url>#frame<i>"; their pDisp answers IDispatch
 //   only (LocationURL, LocationName, ReadyState by Invoke).
 class Engine {
@@ -116,6 +135,20 @@ public:
     // Value of ambient -5512 (download control) read on the last OnAmbientPropertyChange(-5512);
     // empty before that or when the site did not answer it as an integer.
     virtual std::optional<LONG> DownloadControl() const = 0;
+    // Calls into the host interfaces the site gave in SetClientSite; E_NOINTERFACE when it gave
+    // none. The context menu's command target is the engine itself (IOleWindow: its window).
+    virtual HRESULT HostGetHostInfo(DOCHOSTUIINFO* info) = 0;
+    virtual HRESULT HostShowContextMenu(DWORD id, POINT pt) = 0;
+    virtual HRESULT HostTranslateAccelerator(const MSG& msg) = 0;
+    virtual HRESULT HostQueryStatus() = 0;
+    virtual HRESULT HostExec(const GUID* group, DWORD id, VARIANT* in, VARIANT* out) = 0;
+    // IDocHostShowUI::ShowMessage; the site is asked for IDocHostShowUI at the call.
+    virtual HRESULT HostShowMessage(const std::wstring& text, const std::wstring& caption,
+                                    DWORD type, LRESULT* result) = 0;
+    // A script error of the current page: the window's event carries the error, and the host's
+    // command target gets Exec(CGID_DocHostCommandHandler, 40) with the document as input.
+    // E_UNEXPECTED without a document.
+    virtual HRESULT RaiseScriptError(const ScriptError& error, VARIANT* out) = 0;
     // Zoom level of the documents (document command 19 with an input); 2 at the start.
     virtual LONG ZoomLevel() const = 0;
     // Number of entries in the history of completed top-level navigations and the index of
@@ -143,7 +176,8 @@ long LiveObjects();
 void SetLogFile(const std::wstring& path);
 // Adds pages from a UTF-8 file, one a line: url TAB title [TAB flags [TAB text]], flags
 // separated by blanks or commas: "never", "frames=<n>", "popup=<url>", "close",
-// "fail=<hex HRESULT>". Returns the number of pages read, -1 when the file cannot be read.
+// "fail=<hex HRESULT>", "error" (navigateError). Returns the number of pages read, -1 when the file
+// cannot be read.
 int LoadPages(const std::wstring& path);
 
 // Everything the hosting calls did, in order, across all instances: "SetClientSite",
@@ -158,7 +192,8 @@ int LoadPages(const std::wstring& path);
 // "GoHome", "Quit"), "ExecWB <id> <option>", "Exec <group> <id> <option>" (documents),
 // "Put <dispid>" for every property written. Property reads are not logged: hosts poll them.
 // "WM_CLOSE" when the in-place window receives a close; "Exception <text>" when a COM entry
-// point caught an exception.
+// point caught an exception; in SetClientSite "Site <interface> yes|no" for each host interface
+// asked and "Ambient <dispid> <value|none>" for -5501 and -5502.
 std::vector<std::wstring> CallLog();
 void ClearCallLog();
 

@@ -7,6 +7,7 @@
 #include <wrl/client.h>
 
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -58,6 +59,7 @@ struct DocumentShared {
     std::vector<std::wstring> commands;
     LONG zoom = 2;
     std::map<std::wstring, HRESULT> failures; // "Exec" fails the next document command
+    std::optional<ScriptError> scriptError;   // the window's event while a script error runs
 };
 
 // A document answering IHTMLDocument2, IOleCommandTarget and IDispatch.

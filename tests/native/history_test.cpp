@@ -2,8 +2,8 @@
 
 #include <cctype>
 
-#include "app/core/history.h"
-#include "app/core/search_config.h"
+#include "common/core/history.h"
+#include "common/core/search_config.h"
 #include "test_codecs.h"
 
 using kvtest::Gbk;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "app/core/site_list.h"
 #include "test_codecs.h"
 

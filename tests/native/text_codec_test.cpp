@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 #include "test_codecs.h"
 
 using kvtest::Gbk;

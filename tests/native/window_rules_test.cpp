@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "browser_window/core/window_rules.h"
 #include "test_codecs.h"
 

@@ -92,6 +92,14 @@ public:
             e.disp = p->rgvarg[p->cArgs - 1].pdispVal;
         }
         events.push_back(e);
+        if (id == DISPID_BEFORENAVIGATE2 && p->cArgs == 7) {
+            // PostData (fifth argument) through all its references.
+            postChain.clear();
+            for (const VARIANT* v = &p->rgvarg[2]; v != nullptr;
+                 v = v->vt == (VT_VARIANT | VT_BYREF) ? v->pvarVal : nullptr) {
+                postChain.push_back(v->vt);
+            }
+        }
         if (id == DISPID_BEFORENAVIGATE2 && p->cArgs == 7 && cancelNavigation) {
             *p->rgvarg[0].pboolVal = VARIANT_TRUE;
         }
@@ -122,6 +130,7 @@ public:
 
     ULONG refs = 1;
     std::vector<SeenEvent> events;
+    std::vector<VARTYPE> postChain; // of the last BeforeNavigate2
     bool cancelNavigation = false;
     bool cancelNewWindow = false;
     bool failAll = false;
@@ -379,8 +388,14 @@ TEST_F(EngineStubTest, HostingAndTeardownAreLoggedInOrderAndFreeTheEngine) {
                                             L"OnUIDeactivate", L"OnInPlaceDeactivate"};
         EXPECT_EQ(siteCalls, h.site->calls);
     }
+    // The site is asked for the host interfaces and two ambients inside SetClientSite only.
     std::vector<std::wstring> expected{L"GetMiscStatus",
                                        L"SetClientSite",
+                                       L"Site IDocHostUIHandler no",
+                                       L"Site IOleCommandTarget no",
+                                       L"Site IPropertyNotifySink no",
+                                       L"Ambient -5501 none",
+                                       L"Ambient -5502 none",
                                        L"InitNew",
                                        L"Advise IPropertyNotifySink",
                                        L"Advise DWebBrowserEvents2",
@@ -422,12 +437,13 @@ TEST_F(EngineStubTest, SimplePageRaisesEventsInPlatformOrderOnlyWhilePumping) {
     ASSERT_TRUE(h.WaitComplete());
     kvtest::PumpFor(50);
 
+    // DownloadBegin, back and forward states, then two status texts: the platform's order.
     std::vector<DISPID> order{
-        DISPID_BEFORENAVIGATE2,    DISPID_DOWNLOADBEGIN,      DISPID_STATUSTEXTCHANGE,
-        DISPID_PROGRESSCHANGE,     DISPID_COMMANDSTATECHANGE, DISPID_COMMANDSTATECHANGE,
-        DISPID_COMMANDSTATECHANGE, DISPID_PROGRESSCHANGE,     DISPID_DOWNLOADCOMPLETE,
-        DISPID_TITLECHANGE,        DISPID_NAVIGATECOMPLETE2,  DISPID_DOCUMENTCOMPLETE,
-        DISPID_PROGRESSCHANGE,     DISPID_STATUSTEXTCHANGE};
+        DISPID_BEFORENAVIGATE2,    DISPID_DOWNLOADBEGIN,      DISPID_COMMANDSTATECHANGE,
+        DISPID_COMMANDSTATECHANGE, DISPID_STATUSTEXTCHANGE,   DISPID_STATUSTEXTCHANGE,
+        DISPID_PROGRESSCHANGE,     DISPID_COMMANDSTATECHANGE, DISPID_PROGRESSCHANGE,
+        DISPID_DOWNLOADCOMPLETE,   DISPID_TITLECHANGE,        DISPID_NAVIGATECOMPLETE2,
+        DISPID_DOCUMENTCOMPLETE,   DISPID_PROGRESSCHANGE,     DISPID_STATUSTEXTCHANGE};
     EXPECT_EQ(order, h.sink->Ids());
     auto complete = h.sink->Of(DISPID_NAVIGATECOMPLETE2);
     ASSERT_EQ(1u, complete.size());
@@ -438,9 +454,14 @@ TEST_F(EngineStubTest, SimplePageRaisesEventsInPlatformOrderOnlyWhilePumping) {
     EXPECT_EQ(std::vector<VARTYPE>{VT_BSTR}, title[0].types);
     EXPECT_EQ(L"第一页", title[0].texts[0]);
     auto states = h.sink->Of(DISPID_COMMANDSTATECHANGE);
-    EXPECT_EQ((std::vector<VARTYPE>{VT_I4, VT_BOOL}), states[1].types);
-    EXPECT_EQ(2, states[1].ints[0]);
-    EXPECT_EQ(0, states[1].ints[1]); // nothing to go back to after the first page
+    EXPECT_EQ((std::vector<VARTYPE>{VT_I4, VT_BOOL}), states[0].types);
+    EXPECT_EQ(2, states[0].ints[0]);
+    EXPECT_EQ(0, states[0].ints[1]); // nothing to go back to after the first page
+    EXPECT_EQ(1, states[1].ints[0]);
+    auto texts = h.sink->Of(DISPID_STATUSTEXTCHANGE);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(L"Start downloading http://a.test/", texts[0].texts[0]);
+    EXPECT_EQ(L"Downloading http://a.test/", texts[1].texts[0]);
 
     // Properties as the host reads them, through Invoke.
     VARIANT v = h.Get(DISPID_READYSTATE);
@@ -531,8 +552,8 @@ TEST_F(EngineStubTest, HistoryMovesBackAndForwardWithCommandStates) {
     EXPECT_EQ(L"http://one.test/", before[0].texts[1]);
     auto states = h.sink->Of(DISPID_COMMANDSTATECHANGE);
     ASSERT_EQ(3u, states.size());
-    EXPECT_EQ(0, states[1].ints[1]); // back: nothing before the first page
-    EXPECT_EQ(1, states[2].ints[1]); // forward: the second page
+    EXPECT_EQ(0, states[0].ints[1]); // back: nothing before the first page
+    EXPECT_EQ(1, states[1].ints[1]); // forward: the second page
     EXPECT_EQ(E_FAIL, h.browser->GoBack());
     ASSERT_EQ(S_OK, h.browser->GoForward());
     ASSERT_TRUE(h.WaitComplete());
@@ -609,7 +630,9 @@ TEST_F(EngineStubTest, PagePopupAndCloseRequestComeAfterCompletion) {
     auto complete = std::find(ids.begin(), ids.end(), DISPID_DOCUMENTCOMPLETE);
     auto popup = std::find(ids.begin(), ids.end(), DISPID_NEWWINDOW2);
     EXPECT_TRUE(complete < popup && popup != ids.end());
-    EXPECT_TRUE(IsWindow(h.engine->Window())); // the host, not the engine, ends the window
+    // As the platform's engine, the close destroys the engine's window; its handle stays.
+    EXPECT_NE(nullptr, h.engine->Window());
+    EXPECT_FALSE(IsWindow(h.engine->Window()));
 }
 
 TEST_F(EngineStubTest, NeverCompletingPageStaysLoadingUntilStopped) {
@@ -622,7 +645,7 @@ TEST_F(EngineStubTest, NeverCompletingPageStaysLoadingUntilStopped) {
     EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
     EXPECT_EQ((std::vector<DISPID>{DISPID_BEFORENAVIGATE2, DISPID_DOWNLOADBEGIN}), h.sink->Ids());
     ASSERT_EQ(S_OK, h.browser->Stop());
-    EXPECT_EQ(READYSTATE_COMPLETE, h.engine->State());
+    EXPECT_EQ(READYSTATE_LOADING, h.engine->State()); // as the platform's engine
     EXPECT_EQ(DISPID_DOWNLOADCOMPLETE, h.sink->Of(DISPID_DOWNLOADCOMPLETE).at(0).id);
 }
 
@@ -708,9 +731,10 @@ TEST_F(EngineStubTest, PagesFileDescribesPagesForOtherProcesses) {
         out << "\xEF\xBB\xBF# comment\r\n"
             << "http://f.test/\t\xE6\xA0\x87\xE9\xA2\x98\tframes=2,close\tbody words\r\n"
             << "http://slow.test/\tSlow\tnever\n"
-            << "http://bad.test/\tBad\tfail=80004005\n";
+            << "http://bad.test/\tBad\tfail=80004005\n"
+            << "http://gone.test/\tGone\terror\n";
     }
-    EXPECT_EQ(3, stub::LoadPages(path));
+    EXPECT_EQ(4, stub::LoadPages(path));
     DeleteFileW(path.c_str());
     EXPECT_EQ(-1, stub::LoadPages(path));
 
@@ -723,6 +747,41 @@ TEST_F(EngineStubTest, PagesFileDescribesPagesForOtherProcesses) {
     ASSERT_EQ(S_OK, h.Navigate(L"http://slow.test/"));
     kvtest::PumpFor(100);
     EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
+    ASSERT_EQ(S_OK, h.Navigate(L"http://gone.test/"));
+    EXPECT_TRUE(kvtest::PumpUntil([&] { return !h.sink->Of(271).empty(); }, 5000));
+    EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
+}
+
+TEST_F(EngineStubTest, FailingPageEndsWithNavigateErrorAndStaysLoading) {
+    stub::Page page;
+    page.navigateError = true;
+    stub::SetPage(L"http://gone.test/", page);
+    Hosted h;
+    ASSERT_EQ(S_OK, h.Navigate(L"http://gone.test/"));
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return !h.sink->Of(271).empty(); }, 5000));
+    kvtest::PumpFor(50);
+    EXPECT_EQ((std::vector<DISPID>{DISPID_BEFORENAVIGATE2, DISPID_DOWNLOADBEGIN,
+                                   DISPID_COMMANDSTATECHANGE, DISPID_COMMANDSTATECHANGE,
+                                   DISPID_STATUSTEXTCHANGE, DISPID_STATUSTEXTCHANGE,
+                                   DISPID_STATUSTEXTCHANGE, DISPID_DOWNLOADCOMPLETE, 271}),
+              h.sink->Ids());
+    EXPECT_EQ(READYSTATE_LOADING, h.engine->State());
+    EXPECT_EQ(L"http://gone.test/", h.engine->Url());
+    VARIANT v = h.Get(203);
+    EXPECT_TRUE(v.vt == VT_EMPTY || (v.vt == VT_DISPATCH && v.pdispVal == nullptr));
+    VariantClear(&v);
+    auto error = h.sink->Of(271).at(0);
+    EXPECT_EQ((std::vector<VARTYPE>{VT_DISPATCH, VT_VARIANT | VT_BYREF, VT_VARIANT | VT_BYREF,
+                                    VT_VARIANT | VT_BYREF, VT_BOOL | VT_BYREF}),
+              error.types);
+    EXPECT_EQ(L"http://gone.test/", error.texts[1]);
+}
+
+TEST_F(EngineStubTest, PostDataComesDoublyByReference) {
+    Hosted h;
+    ASSERT_EQ(S_OK, h.Navigate(L"http://post.test/"));
+    EXPECT_EQ((std::vector<VARTYPE>{VT_VARIANT | VT_BYREF, VT_VARIANT | VT_BYREF, VT_EMPTY}),
+              h.sink->postChain);
 }
 
 // Run by hand in a prefix where kvstub.dll is registered (KVSTUB_REGISTERED=1): the class

@@ -1,7 +1,7 @@
 // The frame in this process against the stand-in engine: start-up with and without files,
 // the settings file, the exit question and its writes, window numbering and the tab strip.
-#include "app/core/history.h"
-#include "app/core/search_config.h"
+#include "common/core/history.h"
+#include "common/core/search_config.h"
 #include "app/main_form.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"

@@ -497,4 +497,75 @@ TEST_F(HostTest, KeysAreOfferedToTheEngineExceptEditingAndArrowKeys) {
     EXPECT_EQ(translated, 2);
 }
 
+TEST_F(HostTest, NavigateBlankReturnsHostDestroyedWhenTheNavigationStartDestroyedTheHost) {
+    auto b = MakeHost();
+    b->OnBeforeNavigate2 = [&](host::TWebBrowser&, IDispatch*, VARIANT*, VARIANT*, VARIANT*,
+                               VARIANT*, VARIANT*, VARIANT_BOOL*) { b.reset(); };
+    host::TEmbeddedBrowser* raw = b.get();
+    EXPECT_EQ(raw->NavigateBlank(), host::WaitResult::HostDestroyed);
+    EXPECT_EQ(b, nullptr);
+    EXPECT_TRUE(stub::Instances().empty());
+}
+
+TEST_F(HostTest, EngineWindowDestroyedByTheCloseIsNeverHandedOut) {
+    auto b = MakeHost();
+    stub::Engine* e = stub::Last();
+    HWND first = b->Handle();
+    b->OnCloseQuery = [](host::TEmbeddedBrowser&, bool&) {};
+    e->RequestClose();
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return e->CloseReceived(); }, 2000));
+    EXPECT_FALSE(IsWindow(first));
+    EXPECT_FALSE(b->HandleAllocated());
+    EXPECT_FALSE(b->CanFocus());
+    b->SetFocus();
+    b->SetVisible(false);
+    // The engine still names its dead window: the host refuses it.
+    try {
+        b->Handle();
+        ADD_FAILURE() << "a dead engine window must not be handed out";
+    } catch (const tk::Error& err) {
+        EXPECT_EQ(err.Message(), L"Could not obtain OLE control window handle");
+    }
+    EXPECT_FALSE(b->HandleAllocated());
+}
+
+TEST_F(HostTest, CloseHandlerThatFailsRefusesTheClose) {
+    auto b = MakeHost();
+    stub::Engine* e = stub::Last();
+    int asked = 0;
+    b->OnCloseQuery = [&](host::TEmbeddedBrowser&, bool&) {
+        ++asked;
+        throw tk::Error(L"close broke");
+    };
+    kvtest::ExpectModal(IDOK, L"close broke");
+    e->RequestClose();
+    kvtest::PumpUntil([&] { return asked > 0 && kvtest::PendingModals() == 0; }, 3000);
+    kvtest::PumpFor(100);
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(e->CloseReceived());
+    EXPECT_TRUE(b->HandleAllocated());
+    EXPECT_EQ(b->EventDepth(), 0);
+}
+
+TEST_F(HostTest, SetBoundsMovesTheEngineThroughSetObjectRects) {
+    host::TEmbeddedBrowser b;
+    b.SetParent(parent_.get());
+    b.SetBounds(4, 8, 200, 100); // before activation: the engine is placed there
+    HWND w = b.Handle();
+    auto placed = [&](int l, int t, int r, int bt) {
+        RECT rc{};
+        GetWindowRect(w, &rc);
+        MapWindowPoints(nullptr, parent_.get(), reinterpret_cast<POINT*>(&rc), 2);
+        return rc.left == l && rc.top == t && rc.right == r && rc.bottom == bt;
+    };
+    EXPECT_TRUE(placed(4, 8, 204, 108));
+    stub::ClearCallLog();
+    b.SetBounds(10, 20, 300, 150);
+    EXPECT_EQ(stub::CallLog(), std::vector<std::wstring>{L"SetObjectRects 10 20 310 170"});
+    EXPECT_TRUE(placed(10, 20, 310, 170));
+    RECT bounds = b.Bounds();
+    EXPECT_EQ(bounds.right, 310);
+    EXPECT_EQ(bounds.bottom, 170);
+}
+
 } // namespace

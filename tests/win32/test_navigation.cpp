@@ -1,7 +1,7 @@
 // The browser window's navigation policy in the frame of this process, against the stand-in
 // engine: entered addresses, recording in both histories, and pages' new-window requests.
-#include "app/core/history.h"
-#include "app/core/search_config.h"
+#include "common/core/history.h"
+#include "common/core/search_config.h"
 #include "app/main_form.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"

@@ -1,6 +1,6 @@
 // The real program under Wine's own WebBrowser control, which never completes a page here:
 // it must still start, open its command-line windows, and end normally at the exit question.
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "win32/support/program_run.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The frame's search buttons and site list in this process, against the stand-in engine:
 // every search and every site opens a new numbered window at the address it builds.
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 #include "app/main_form.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"

@@ -1,6 +1,6 @@
 #include "app/core/site_list.h"
 
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 
 namespace kv {
 

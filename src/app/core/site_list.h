@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 
 namespace kv {
 

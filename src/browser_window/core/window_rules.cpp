@@ -1,6 +1,6 @@
 #include "browser_window/core/window_rules.h"
 
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 
 namespace kv {
 

@@ -2,6 +2,8 @@
 
 #include "favorites/core/item_id_list.h"
 
+#include <utility>
+
 namespace host {
 namespace {
 
@@ -57,6 +59,62 @@ uint32_t HostUIFlagsValueOf(TUserInterfaceOptions options) {
 TDownloadControlOptions DefaultDownloadOptions() {
     return {TDownloadControlOption::DLCTL_DLIMAGES, TDownloadControlOption::DLCTL_VIDEOS,
             TDownloadControlOption::DLCTL_BGSOUNDS};
+}
+
+ContextMenuAnswer ChooseContextMenu(const TRightClickMenu& menu,
+                                    const TRightClickShortCuts& shortCuts, uint32_t menuId) {
+    const bool kinds[] = {menu.DefaultMenu,  menu.ImageMenu,  menu.ControlMenu, menu.TableMenu,
+                          menu.SelTextMenu,  menu.AnchorMenu, menu.UnKnownMenu, menu.ImgDynSrcMenu,
+                          menu.ImageArtMenu, menu.DebugMenu};
+    if (menuId < sizeof(kinds) / sizeof(kinds[0]) && !kinds[menuId]) {
+        return ContextMenuAnswer::NoMenu;
+    }
+    if (!menu.DisableAllMenus) {
+        return ContextMenuAnswer::NoMenu;
+    }
+    return DisabledMenuCommands(shortCuts).empty() ? ContextMenuAnswer::EngineMenu
+                                                   : ContextMenuAnswer::OwnMenu;
+}
+
+std::vector<uint32_t> DisabledMenuCommands(const TRightClickShortCuts& s) {
+    const std::pair<bool, uint32_t> entries[] = {
+        {s.DisableBack, 2282},          {s.DisableForward, 2283},
+        {s.DisableSavePageBkg, 2263},   {s.DisableSetAsBkg, 2264},
+        {s.DisableCopyBkg, 2265},       {s.DisableSetAsDesktopItem, 2278},
+        {s.DisableSelectAll, 31},       {s.DisablePaste, 26},
+        {s.DisableCreateShorcut, 2266}, {s.DisableAddToFav, 2261},
+        {s.DisableEncoding, 2292},      {s.DisableRefresh, 2300},
+        {s.DisableViewSource, 2139},    {s.DisableProperties, 28},
+        {s.DisablePrint, 27},           {s.DisableOpenInNewWindow, 2137},
+        {s.DisableOpenLink, 2136},
+    };
+    std::vector<uint32_t> ids;
+    for (const auto& e : entries) {
+        if (e.first) {
+            ids.push_back(e.second);
+        }
+    }
+    return ids;
+}
+
+bool ShortcutSwallowed(const TShortCuts& s, bool ctrlDown, uint32_t key) {
+    const std::pair<bool, uint32_t> order[] = {
+        {s.DisableCTRL_N, 'N'}, {s.DisableCTRL_P, 'P'}, {s.DisableCTRL_A, 'A'},
+        {s.DisableCTRL_C, 'C'}, {s.DisableCTRL_F, 'F'},
+    };
+    for (const auto& o : order) {
+        if (o.first) {
+            return ctrlDown && key == o.second;
+        }
+    }
+    return false;
+}
+
+std::wstring ProxyText(const TProxySettings& proxy) {
+    if (proxy.Server.empty()) {
+        return {};
+    }
+    return proxy.Server + L":" + std::to_wstring(proxy.Port);
 }
 
 bool IsBlankAddress(const std::wstring& text) {

@@ -118,6 +118,12 @@ struct TMessagesBoxes {
     std::wstring NewCaption;
 };
 
+struct TDisableErrors {
+    bool EnableDDE = true; // answer the shell's folder DDE conversations
+    bool fpExceptions = true;
+    bool ScriptError = true;
+};
+
 struct TMargins {
     double Left = 0, Right = 0, Top = 0, Bottom = 0;
 };
@@ -132,6 +138,80 @@ struct TPrintOptions {
     std::wstring Footer;
     TPrintOrientationOption Orientation = TPrintOrientationOption::poPortrait;
 };
+
+// Context menu filter: which kinds of the engine's context menu may be shown at all.
+struct TRightClickMenu {
+    bool DisableAllMenus = true; // false: no context menu anywhere
+    bool DefaultMenu = true;
+    bool ImageMenu = true;
+    bool ControlMenu = true;
+    bool TableMenu = true;
+    bool SelTextMenu = true;
+    bool AnchorMenu = true;
+    bool UnKnownMenu = true;
+    bool ImageArtMenu = true;
+    bool ImgDynSrcMenu = true;
+    bool DebugMenu = true;
+};
+
+// Entries removed from the host's own context menu.
+struct TRightClickShortCuts {
+    bool DisableBack = false;
+    bool DisableForward = false;
+    bool DisableSavePageBkg = false;
+    bool DisableSetAsBkg = false;
+    bool DisableCopyBkg = false;
+    bool DisableSetAsDesktopItem = false;
+    bool DisableSelectAll = false;
+    bool DisablePaste = false;
+    bool DisableCreateShorcut = false;
+    bool DisableAddToFav = false;
+    bool DisableEncoding = false;
+    bool DisableRefresh = false;
+    bool DisableViewSource = false;
+    bool DisableProperties = false;
+    bool DisablePrint = false;
+    bool DisableOpenInNewWindow = false;
+    bool DisableOpenLink = false;
+};
+
+// Ctrl+letter keys the host keeps from the engine.
+struct TShortCuts {
+    bool DisableCTRL_A = false;
+    bool DisableCTRL_C = false;
+    bool DisableCTRL_F = false;
+    bool DisableCTRL_N = true;
+    bool DisableCTRL_P = false;
+};
+
+struct TVisualEffects {
+    bool DisableSounds = false;
+    int32_t TextSize = 2; // the engine's zoom level; 2 is its normal size and never applied
+};
+
+struct TProxySettings {
+    int32_t Port = 80;
+    std::wstring Server;
+};
+
+// What the host does with the engine's request for a context menu of kind menuId.
+enum class ContextMenuAnswer {
+    NoMenu,     // answer S_OK: nothing is shown
+    EngineMenu, // answer S_FALSE: the engine shows its own
+    OwnMenu,    // the host shows the engine's menu resource without the disabled entries
+};
+ContextMenuAnswer ChooseContextMenu(const TRightClickMenu& menu,
+                                    const TRightClickShortCuts& shortCuts, uint32_t menuId);
+
+// Command ids of the context menu entries whose flag is set, in the flags' order.
+std::vector<uint32_t> DisabledMenuCommands(const TRightClickShortCuts& shortCuts);
+
+// True when the key (a virtual-key code) pressed with Ctrl is kept from the engine: the first
+// set flag in the order N, P, A, C, F decides alone.
+bool ShortcutSwallowed(const TShortCuts& shortCuts, bool ctrlDown, uint32_t key);
+
+// "host:port" for the proxy settings, or empty when no server is set.
+std::wstring ProxyText(const TProxySettings& proxy);
 
 // True when text is empty after removing leading and trailing blanks and control characters
 // (every character up to U+0020): such an address is not navigated.

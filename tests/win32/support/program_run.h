@@ -67,9 +67,10 @@ inline std::string Utf8(const std::wstring& w) {
 // One run of kvbr.exe copied into its own program folder.
 class ProgramRun {
 public:
-    explicit ProgramRun(const wchar_t* name = L"kve2e")
+    // exeName: the copy's file name, for runs of a renamed program.
+    explicit ProgramRun(const wchar_t* name = L"kve2e", const wchar_t* exeName = L"kvbr.exe")
         : folder_(name), work_(std::wstring(name) + L"w") {
-        exe_ = folder_.Path() + L"kvbr.exe";
+        exe_ = folder_.Path() + exeName;
         EXPECT_TRUE(CopyFileW((ModuleFolder() + L"kvbr.exe").c_str(), exe_.c_str(), FALSE));
     }
     ~ProgramRun() {

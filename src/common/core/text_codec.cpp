@@ -1,4 +1,4 @@
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 
 namespace kv {
 namespace {

@@ -1,8 +1,8 @@
-#include "app/core/history.h"
+#include "common/core/history.h"
 
 #include <algorithm>
 
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 
 namespace kv {
 

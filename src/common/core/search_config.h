@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "app/core/search_config.h"
+#include "common/core/search_config.h"
 
 #include <algorithm>
 

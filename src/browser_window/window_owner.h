@@ -1,0 +1,43 @@
+// What a browser window needs from the frame that owns it. The window knows its owner only
+// through this interface, so windows can be built and tested without the frame, and the frame
+// decides how tabs, the shared history and the view settings are kept.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tk {
+class MDIFrameForm;
+}
+
+class TMDIChild;
+
+// What a window asks its tab to do.
+enum class TTabAction { TabSync = 0, TabRemove = 1, TabAdd = 2, TabRefresh = 3 };
+
+class IBrowserWindowOwner {
+public:
+    // The MDI frame the windows are children of.
+    virtual tk::MDIFrameForm& OwnerFrame() = 0;
+
+    // The shared address history (ANSI lines, most recent first): a new window starts its own
+    // list from it; an entered address goes to its top.
+    virtual const std::vector<std::string>& SharedHistory() const = 0;
+    virtual void RecordInSharedHistory(const std::string& address) = 0;
+
+    // Whether pages' requests for new windows are refused without asking.
+    virtual bool PopupBlocking() const = 0;
+
+    // Keeps the window's tab in step with it.
+    virtual void UpdateWindowTabs(TMDIChild* window, TTabAction action) = 0;
+
+    // Open browser windows.
+    virtual int BrowserWindowCount() const = 0;
+    // A new browser window with this caption and its tab; it becomes active.
+    virtual TMDIChild* OpenBrowserWindow(const std::wstring& caption) = 0;
+    // A new browser window for a page's request, captioned after it exists, with its tab.
+    virtual TMDIChild* OpenPopupWindow() = 0;
+
+protected:
+    ~IBrowserWindowOwner() = default;
+};

@@ -1,0 +1,256 @@
+// The browser settings a host keeps in the current user's registry and WinINet while it lives,
+// read back from the test prefix: the user-agent token, the navigation sound and the proxy.
+#include "doc_tools/browser_registry.h"
+#include "host/embedded_browser.h"
+#include "engine_stub/engine_stub.h"
+#include "win32/support/parent_window.h"
+
+#include <gtest/gtest.h>
+
+#include <wininet.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kPostPlatform[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
+const wchar_t kNavigating[] = L"AppEvents\\Schemes\\Apps\\Explorer\\Navigating";
+
+// Names of the values under the "Post Platform" key.
+std::vector<std::wstring> UserAgentValues() {
+    std::vector<std::wstring> names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kPostPlatform, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[512];
+        DWORD n = 512;
+        if (RegEnumValueW(key, i, name, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+            break;
+        }
+        names.emplace_back(name, n);
+    }
+    RegCloseKey(key);
+    return names;
+}
+
+void ClearUserAgents() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kPostPlatform);
+}
+
+std::wstring SoundKey(const wchar_t* sub) {
+    return std::wstring(kNavigating) + L"\\" + sub;
+}
+
+// The default value of a key under Navigating, "<missing>" when the key is not there.
+std::wstring SoundOf(const wchar_t* sub) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SoundKey(sub).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return L"<missing>";
+    }
+    wchar_t data[260] = {};
+    DWORD size = sizeof(data) - sizeof(wchar_t);
+    if (RegQueryValueExW(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size) !=
+        ERROR_SUCCESS) {
+        data[0] = 0;
+    }
+    // A sub-key proves that the whole tree moved.
+    HKEY child = nullptr;
+    bool hasChild = RegOpenKeyExW(key, L"Detail", 0, KEY_READ, &child) == ERROR_SUCCESS;
+    if (child) {
+        RegCloseKey(child);
+    }
+    RegCloseKey(key);
+    return std::wstring(data) + (hasChild ? L"+Detail" : L"");
+}
+
+void SetSound(const wchar_t* sub, const wchar_t* file) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, SoundKey(sub).c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(file),
+                   static_cast<DWORD>((wcslen(file) + 1) * sizeof(wchar_t)));
+    HKEY child = nullptr;
+    RegCreateKeyExW(key, L"Detail", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr);
+    RegCloseKey(child);
+    RegCloseKey(key);
+}
+
+void ClearSounds() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, SoundKey(L".Current").c_str());
+    RegDeleteTreeW(HKEY_CURRENT_USER, SoundKey(L"Old_Current").c_str());
+}
+
+class HostRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearUserAgents();
+        ClearSounds();
+    }
+    void TearDown() override {
+        ClearUserAgents();
+        ClearSounds();
+        SetSound(L".Current", L"C:\\windows\\media\\start.wav"); // as a new prefix has it
+    }
+    std::unique_ptr<host::TEmbeddedBrowser>
+    Placed(std::function<void(host::TEmbeddedBrowser&)> configure = {}) {
+        auto b = std::make_unique<host::TEmbeddedBrowser>();
+        if (configure) {
+            configure(*b);
+        }
+        b->SetParent(parent_.get());
+        return b;
+    }
+
+    stub::ScopedRegistration registration_;
+    kvtest::ParentWindow parent_;
+};
+
+TEST_F(HostRegistry, DefaultUserAgentIsRegisteredUnchangedAndRemoved) {
+    auto b = Placed();
+    EXPECT_EQ(b->UserAgent(),
+              L"EmbeddedBrowser 14.52 from: http://www.quelmar.com/embeddedbrowser/");
+    EXPECT_EQ(UserAgentValues(),
+              std::vector<std::wstring>{L"EmbeddedBrowser 14.52 from: "
+                                        L"http://www.quelmar.com/embeddedbrowser/"});
+    b.reset();
+    EXPECT_TRUE(UserAgentValues().empty());
+}
+
+TEST_F(HostRegistry, OtherUserAgentIsExtendedAndExactlyThatNameRemoved) {
+    auto b = Placed([](host::TEmbeddedBrowser& h) { h.SetUserAgent(L"KVBrowser/3.4"); });
+    EXPECT_EQ(b->UserAgent(), L"KVBrowser/3.4 EmbeddedBrowser 14.52");
+    EXPECT_EQ(UserAgentValues(), std::vector<std::wstring>{L"KVBrowser/3.4 EmbeddedBrowser 14.52"});
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, kPostPlatform, 0, KEY_READ, &key), ERROR_SUCCESS);
+    wchar_t data[16] = L"x";
+    DWORD size = sizeof(data), type = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"KVBrowser/3.4 EmbeddedBrowser 14.52", nullptr, &type,
+                               reinterpret_cast<BYTE*>(data), &size),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_STREQ(data, L"");
+    b.reset();
+    EXPECT_TRUE(UserAgentValues().empty());
+}
+
+TEST_F(HostRegistry, TwoHostsWithOneTextWriteItOnceAndTheFirstGoneRemovesIt) {
+    auto setText = [](host::TEmbeddedBrowser& h) { h.SetUserAgent(L"Same"); };
+    auto first = Placed(setText);
+    auto second = Placed(setText);
+    EXPECT_EQ(UserAgentValues(), std::vector<std::wstring>{L"Same EmbeddedBrowser 14.52"});
+    first.reset();
+    EXPECT_TRUE(UserAgentValues().empty());
+    second.reset();
+    EXPECT_TRUE(UserAgentValues().empty());
+}
+
+TEST_F(HostRegistry, NavigationSoundIsParkedWhileTheHostLives) {
+    SetSound(L".Current", L"click.wav");
+    auto b = Placed([](host::TEmbeddedBrowser& h) { h.VisualEffects.DisableSounds = true; });
+    EXPECT_EQ(SoundOf(L".Current"), L"<missing>");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"click.wav+Detail");
+    b.reset();
+    EXPECT_EQ(SoundOf(L".Current"), L"click.wav+Detail");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
+
+    // Without DisableSounds nothing moves.
+    auto quiet = Placed();
+    EXPECT_EQ(SoundOf(L".Current"), L"click.wav+Detail");
+    quiet.reset();
+    EXPECT_EQ(SoundOf(L".Current"), L"click.wav+Detail");
+}
+
+TEST_F(HostRegistry, SilencingAndRestoringNeverOverwriteAParkedSound) {
+    // ".Current" absent: silencing changes nothing.
+    doc_tools::SetNavigationSound(true);
+    EXPECT_EQ(SoundOf(L".Current"), L"<missing>");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
+    // "Old_Current" alone: silencing changes nothing; restoring brings it back.
+    SetSound(L"Old_Current", L"parked.wav");
+    doc_tools::SetNavigationSound(true);
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"parked.wav+Detail");
+    doc_tools::SetNavigationSound(false);
+    EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
+    // Both present: neither silencing nor restoring overwrites anything.
+    SetSound(L"Old_Current", L"older.wav");
+    doc_tools::SetNavigationSound(true);
+    EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"older.wav+Detail");
+    doc_tools::SetNavigationSound(false);
+    EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"older.wav+Detail");
+    // Restoring with "Old_Current" absent changes nothing.
+    RegDeleteTreeW(HKEY_CURRENT_USER, SoundKey(L"Old_Current").c_str());
+    doc_tools::SetNavigationSound(false);
+    EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
+    EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
+}
+
+struct ProxyState {
+    DWORD flags = 0;
+    std::wstring server, bypass;
+    bool read = false;
+};
+
+// What WinINet holds for the default connection.
+ProxyState ReadProxy() {
+    INTERNET_PER_CONN_OPTIONW options[3] = {};
+    options[0].dwOption = INTERNET_PER_CONN_FLAGS;
+    options[1].dwOption = INTERNET_PER_CONN_PROXY_SERVER;
+    options[2].dwOption = INTERNET_PER_CONN_PROXY_BYPASS;
+    INTERNET_PER_CONN_OPTION_LISTW list{};
+    list.dwSize = sizeof(list);
+    list.dwOptionCount = 3;
+    list.pOptions = options;
+    DWORD size = sizeof(list);
+    ProxyState s;
+    s.read = InternetQueryOptionW(nullptr, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, &size);
+    if (s.read) {
+        s.flags = options[0].Value.dwValue;
+        if (options[1].Value.pszValue) {
+            s.server = options[1].Value.pszValue;
+            GlobalFree(options[1].Value.pszValue);
+        }
+        if (options[2].Value.pszValue) {
+            s.bypass = options[2].Value.pszValue;
+            GlobalFree(options[2].Value.pszValue);
+        }
+    }
+    return s;
+}
+
+TEST_F(HostRegistry, ProxyIsAppliedAtLoadAndEmptiedAtEveryDestruction) {
+    auto b = Placed([](host::TEmbeddedBrowser& h) {
+        h.ProxySettings.Server = L"127.0.0.1";
+        h.ProxySettings.Port = 8080;
+    });
+    ProxyState loaded = ReadProxy();
+    ASSERT_TRUE(loaded.read);
+    EXPECT_EQ(loaded.server, L"127.0.0.1:8080");
+    EXPECT_NE(loaded.flags & PROXY_TYPE_PROXY, 0u);
+    b.reset();
+
+    // A host without any proxy still leaves an empty proxy with bypass "local" behind.
+    auto plain = Placed();
+    EXPECT_EQ(ReadProxy().server, L"");
+    doc_tools::ApplyProxy(L"10.0.0.1:3128");
+    EXPECT_EQ(ReadProxy().server, L"10.0.0.1:3128");
+    plain.reset();
+    ProxyState after = ReadProxy();
+    ASSERT_TRUE(after.read);
+    EXPECT_EQ(after.server, L"");
+    EXPECT_NE(after.flags & PROXY_TYPE_PROXY, 0u);
+    // Wine's WinINet keeps no bypass list (it reads back empty); the platform's keeps "local".
+    EXPECT_TRUE(after.bypass == L"local" || after.bypass.empty());
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// A browser window with an owner of the test's own instead of the frame: what the window asks
+// of its owner, in order, is all it needs, so the window can live without the frame.
+#include "browser_window/mdi_child.h"
+#include "browser_window/window_owner.h"
+#include "engine_stub/engine_stub.h"
+#include "toolkit/forms.h"
+#include "win32/support/modal.h"
+#include "win32/support/pump.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A bare MDI frame that records every request of its windows.
+class RecordingOwner : public tk::MDIFrameForm, public IBrowserWindowOwner {
+public:
+    RecordingOwner() { CreateFrame(L"owner", 800, 600, nullptr, nullptr); }
+    ~RecordingOwner() override { FreeChildren(); }
+
+    tk::MDIFrameForm& OwnerFrame() override { return *this; }
+    const std::vector<std::string>& SharedHistory() const override { return history; }
+    void RecordInSharedHistory(const std::string& address) override {
+        calls.push_back("record " + address);
+        history.insert(history.begin(), address);
+    }
+    bool PopupBlocking() const override { return blocking; }
+    void UpdateWindowTabs(TMDIChild* window, TTabAction action) override {
+        static const char* const names[] = {"sync", "remove", "add", "refresh"};
+        calls.push_back(std::string("tab ") + names[static_cast<int>(action)] +
+                        (window == nullptr ? " null" : ""));
+    }
+    int BrowserWindowCount() const override { return MDIChildCount(); }
+    TMDIChild* OpenBrowserWindow(const std::wstring& caption) override {
+        calls.push_back("open");
+        auto* w = new TMDIChild(*this);
+        w->SetCaption(caption);
+        return w;
+    }
+    TMDIChild* OpenPopupWindow() override {
+        calls.push_back("popup");
+        auto* w = new TMDIChild(*this);
+        w->SetCaption(L"popup");
+        return w;
+    }
+
+    std::vector<std::string> history{"http://first.example/", "http://second.example/"};
+    std::vector<std::string> calls;
+    bool blocking = false;
+};
+
+class WindowOwnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvtest::ResetModals();
+        stub::ClearPages();
+        owner_ = std::make_unique<RecordingOwner>();
+        window_ = new TMDIChild(*owner_);
+        engine_ = stub::Last();
+        ASSERT_NE(engine_, nullptr);
+    }
+    void TearDown() override {
+        owner_.reset();
+        kvtest::DrainQuit();
+        EXPECT_EQ(kvtest::PendingModals(), 0u);
+    }
+    void Type(const std::wstring& text) {
+        window_->URLS.SetText(text);
+        window_->GoToAddress();
+        kvtest::PumpUntil([this] { return engine_->State() == READYSTATE_COMPLETE; });
+    }
+
+    stub::ScopedRegistration registration_;
+    std::unique_ptr<RecordingOwner> owner_;
+    TMDIChild* window_ = nullptr;
+    stub::Engine* engine_ = nullptr;
+};
+
+TEST_F(WindowOwnerTest, StartsItsAddressListFromTheOwnersHistory) {
+    EXPECT_EQ(window_->URLS.Items(),
+              (std::vector<std::string>{"http://first.example/", "http://second.example/"}));
+    EXPECT_TRUE(owner_->calls.empty());
+}
+
+TEST_F(WindowOwnerTest, EnteredAddressIsRecordedWithTheOwnerAndItsTabRefreshed) {
+    Type(L"http://typed.example/");
+    EXPECT_EQ(owner_->calls,
+              (std::vector<std::string>{"record http://typed.example/", "tab refresh"}));
+    EXPECT_EQ(owner_->history.front(), "http://typed.example/");
+    // A later navigation of the page itself is not an entry: only the tab follows.
+    owner_->calls.clear();
+    window_->WebBrowser1->NavigateUrl(L"http://linked.example/");
+    kvtest::PumpUntil([this] { return engine_->Url() == L"http://linked.example/"; });
+    EXPECT_EQ(owner_->calls, std::vector<std::string>{"tab refresh"});
+}
+
+TEST_F(WindowOwnerTest, ClosingRemovesItsTab) {
+    window_->Close();
+    kvtest::PumpUntil([this] { return owner_->MDIChildCount() == 0; });
+    EXPECT_EQ(owner_->calls, std::vector<std::string>{"tab remove"});
+}
+
+TEST_F(WindowOwnerTest, PopupRefusedWithoutAskingWhileTheOwnerBlocks) {
+    owner_->blocking = true;
+    stub::Engine::NewWindowResult r = engine_->RaiseNewWindow2(L"http://popup.example/");
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_TRUE(kvtest::SeenModals().empty());
+    EXPECT_EQ(owner_->MDIChildCount(), 1);
+    EXPECT_TRUE(owner_->calls.empty());
+}
+
+TEST_F(WindowOwnerTest, ConsentedPopupOpensThroughTheOwnerAndLoadsThere) {
+    kvtest::ExpectModal(IDOK, L"允许弹出窗口么？");
+    stub::Engine::NewWindowResult r = engine_->RaiseNewWindow2(L"http://popup.example/");
+    EXPECT_FALSE(r.cancelled);
+    EXPECT_TRUE(r.loaded);
+    // The new window reports its own navigation start to its tab.
+    EXPECT_EQ(owner_->calls, (std::vector<std::string>{"popup", "tab refresh"}));
+    EXPECT_EQ(owner_->MDIChildCount(), 2);
+}
+
+} // namespace
