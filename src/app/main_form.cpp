@@ -364,9 +364,19 @@ void TMainForm::LayoutBars() {
 }
 
 LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_SIZE) {
+    switch (msg) {
+    case WM_SIZE:
         LayoutBars();
         return 0;
+    case WM_QUERYENDSESSION:
+        // Log-off or shutdown ends the program without its exit question: the history and the
+        // settings are saved now. A file that cannot be written is reported and the end of the
+        // session is refused, as a failed write at exit keeps the frame.
+        return tk::Guard([this] { WriteFiles(); }) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        return 0; // saved when the session asked
+    default:
+        break;
     }
     return tk::MDIFrameForm::WndProc(msg, wParam, lParam);
 }
