@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -655,6 +657,77 @@ TEST_F(FrameTest, TaskBarButtonCarriesTheApplicationTitle) {
     // Closed, the program has no button any more.
     ASSERT_TRUE(Exit(IDOK));
     EXPECT_FALSE(IsWindowVisible(app));
+}
+
+// Moved to a monitor of another scale, the frame takes the system's suggested rectangle and
+// its fonts, images, bars and tab strip follow the new scale (here 96 -> 144 -> 96 DPI).
+TEST_F(FrameTest, DpiChangeRescalesTheBars) {
+    TMainForm& f = Open();
+    auto width = [](const tk::Control& c) {
+        RECT r = c.BoundsInParent();
+        return r.right - r.left;
+    };
+    auto fontHeight = [](const tk::Control& c) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(c.Handle(), WM_GETFONT, 0, 0));
+        LOGFONTW lf{};
+        GetObjectW(font, sizeof(lf), &lf);
+        return lf.lfHeight;
+    };
+    auto imageSize = [&f] {
+        HIMAGELIST list =
+            reinterpret_cast<HIMAGELIST>(SendMessageW(f.ToolBar2.Handle(), TB_GETIMAGELIST, 0, 0));
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(list, &cx, &cy);
+        return cx;
+    };
+    auto send = [&f](UINT dpi, RECT r) {
+        SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        kvtest::PumpFor(30);
+    };
+    if (tk::DpiOf(f.Handle()) != 96) {
+        GTEST_SKIP() << "the screen here is not at 96 DPI";
+    }
+    EXPECT_EQ(width(f.ComboBox1), 68);
+    EXPECT_EQ(width(f.Edit2), 128);
+    EXPECT_EQ(width(f.SpeedButton1), 36);
+    EXPECT_EQ(fontHeight(f.Edit2), 12);
+    EXPECT_EQ(imageSize(), 16);
+    int coolHeight = f.CoolBar1.Height();
+    int tabHeight = f.TabControl1.BoundsInParent().bottom - f.TabControl1.BoundsInParent().top;
+
+    send(144, RECT{40, 30, 940, 630});
+    RECT outer{};
+    GetWindowRect(f.Handle(), &outer);
+    EXPECT_EQ(outer.left, 40);
+    EXPECT_EQ(outer.top, 30);
+    EXPECT_EQ(outer.right, 940);
+    EXPECT_EQ(outer.bottom, 630);
+    EXPECT_EQ(width(f.ComboBox1), 102);
+    EXPECT_EQ(width(f.Edit2), 192);
+    EXPECT_EQ(width(f.SpeedButton4), 54);
+    EXPECT_EQ(fontHeight(f.Edit2), 18);
+    EXPECT_EQ(fontHeight(f.ComboBox1), 18);
+    EXPECT_EQ(fontHeight(f.TabControl1), 18);
+    EXPECT_EQ(imageSize(), 24);
+    EXPECT_GT(f.CoolBar1.Height(), coolHeight);
+    EXPECT_GT(f.TabControl1.BoundsInParent().bottom - f.TabControl1.BoundsInParent().top,
+              tabHeight);
+    // The controls sit side by side, the search word after the site list.
+    EXPECT_LT(f.ComboBox1.BoundsInParent().right, f.Edit2.BoundsInParent().left);
+    EXPECT_LT(f.Edit2.BoundsInParent().right, f.SpeedButton1.BoundsInParent().left + 1);
+    // The MDI area starts below the taller bar.
+    RECT client{};
+    GetWindowRect(f.ClientHandle(), &client);
+    MapWindowPoints(nullptr, f.Handle(), reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_EQ(client.top, f.CoolBar1.Height());
+
+    send(96, RECT{10, 10, 760, 610});
+    EXPECT_EQ(width(f.ComboBox1), 68);
+    EXPECT_EQ(width(f.Edit2), 128);
+    EXPECT_EQ(width(f.SpeedButton4), 36);
+    EXPECT_EQ(fontHeight(f.TabControl1), 12);
+    EXPECT_EQ(imageSize(), 16);
+    EXPECT_EQ(f.CoolBar1.Height(), coolHeight);
 }
 
 } // namespace
