@@ -41,7 +41,11 @@ void Draw(tk::Canvas& c, int index) {
 } // namespace
 
 tk::ImageList CreateFrameImages(HWND window) {
-    int size = tk::Scale(window, 16);
+    return CreateFrameImages(tk::DpiOf(window));
+}
+
+tk::ImageList CreateFrameImages(UINT dpi) {
+    int size = MulDiv(16, static_cast<int>(dpi), 96);
     tk::ImageList list(size, size, kCount);
     for (int i = 0; i < kCount; ++i) {
         tk::Canvas c(size, size, size / 16.0);

@@ -8,3 +8,5 @@
 // Thirteen 16 x 16 (design size) pictures; 6 new page, 7 open folder, 8 save disk,
 // 12 download. The others are left empty.
 tk::ImageList CreateFrameImages(HWND window);
+// The same pictures drawn for a screen of dpi dots per inch.
+tk::ImageList CreateFrameImages(UINT dpi);

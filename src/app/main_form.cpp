@@ -366,11 +366,119 @@ void TMainForm::LayoutBars() {
 }
 
 LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_SIZE) {
+    switch (msg) {
+    case WM_SIZE:
+        LayoutBars();
+        return 0;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another scale: the bars follow it, and the window takes the
+        // place the system suggests for it there.
+        ApplyDpi(HIWORD(wParam));
+        const RECT* r = reinterpret_cast<const RECT*>(lParam);
+        if (r != nullptr) {
+            SetWindowPos(tk::Form::Handle(), nullptr, r->left, r->top, r->right - r->left,
+                         r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
         LayoutBars();
         return 0;
     }
+    case WM_QUERYENDSESSION:
+        // Log-off or shutdown ends the program without its exit question: the history and the
+        // settings are saved now. A file that cannot be written is reported and the end of the
+        // session is refused, as a failed write at exit keeps the frame.
+        return tk::Guard([this] { WriteFiles(); }) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+        return 0; // saved when the session asked
+    default:
+        break;
+    }
     return tk::MDIFrameForm::WndProc(msg, wParam, lParam);
+}
+
+void TMainForm::ApplyDpi(UINT dpi) {
+    if (dpi == 0 || !CoolBar1.HandleAllocated()) {
+        return;
+    }
+    auto S = [dpi](int px) { return MulDiv(px, static_cast<int>(dpi), 96); };
+    // The new font goes to the controls before the old one is deleted.
+    tk::Font font(L"宋体", 12, GB2312_CHARSET, dpi);
+    tk::Control* texts[] = {&ComboBox1,    &Edit2,        &SpeedButton1, &SpeedButton2,
+                            &SpeedButton3, &SpeedButton4, &TabControl1};
+    for (tk::Control* c : texts) {
+        c->SetFont(font.Handle());
+    }
+    font_ = std::move(font);
+
+    tk::ImageList images = CreateFrameImages(dpi);
+    HWND bar = ToolBar2.Handle();
+    SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(S(16), S(16)));
+    ToolBar2.SetImages(images.Handle(), nullptr);
+    ImageList1 = std::move(images);
+
+    // The tool bar's controls sit on separators, in the order they were added.
+    struct Slot {
+        tk::Control* control;
+        int width;
+        int height;
+    };
+    const Slot slots[] = {
+        {&ComboBox1, kSiteListWidth, 200},       {nullptr, kSearchSeparator, 0},
+        {&Edit2, kSearchWordWidth, 21},          {&SpeedButton1, kSearchButtonWidth, 22},
+        {&SpeedButton2, kSearchButtonWidth, 22}, {&SpeedButton3, kSearchButtonWidth, 22},
+        {&SpeedButton4, kSearchButtonWidth, 22}};
+    int count = static_cast<int>(SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+    std::vector<int> separators;
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON b{};
+        SendMessageW(bar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+        if ((b.fsStyle & BTNS_SEP) != 0) {
+            separators.push_back(i);
+        }
+    }
+    size_t n = std::min(separators.size(), std::size(slots));
+    for (size_t k = 0; k < n; ++k) {
+        TBBUTTONINFOW info{};
+        info.cbSize = sizeof(info);
+        info.dwMask = TBIF_SIZE | TBIF_BYINDEX;
+        info.cx = static_cast<WORD>(S(slots[k].width));
+        SendMessageW(bar, TB_SETBUTTONINFOW, static_cast<WPARAM>(separators[k]),
+                     reinterpret_cast<LPARAM>(&info));
+    }
+    SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+    for (size_t k = 0; k < n; ++k) {
+        if (slots[k].control == nullptr) {
+            continue;
+        }
+        RECT r{};
+        SendMessageW(bar, TB_GETITEMRECT, static_cast<WPARAM>(separators[k]),
+                     reinterpret_cast<LPARAM>(&r));
+        slots[k].control->SetBounds(r.left, r.top, r.right - r.left, S(slots[k].height));
+        RECT placed = slots[k].control->BoundsInParent();
+        int h = placed.bottom - placed.top;
+        int top = r.top + ((r.bottom - r.top) - h) / 2;
+        slots[k].control->SetBounds(r.left, top < 0 ? 0 : top, r.right - r.left,
+                                    S(slots[k].height));
+    }
+    SIZE tb = ToolBar2.IdealSize();
+    int barHeight = std::max<int>(tb.cy, S(kToolBarHeight));
+    ToolBar2.SetBounds(0, 0, tb.cx, barHeight);
+    int tabHeight = TabControl1.IdealHeight();
+
+    struct Band {
+        int minWidth, minHeight, width;
+    };
+    const Band bands[] = {{S(kToolBarBandMinWidth), barHeight, tb.cx + S(12)},
+                          {S(kTabBandMinWidth), std::max(tabHeight, barHeight), S(kTabBandWidth)}};
+    for (int i = 0; i < 2; ++i) {
+        REBARBANDINFOW rb{};
+        rb.cbSize = sizeof(rb);
+        rb.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+        rb.cxMinChild = static_cast<UINT>(bands[i].minWidth);
+        rb.cyMinChild = static_cast<UINT>(bands[i].minHeight);
+        rb.cx = static_cast<UINT>(bands[i].width);
+        SendMessageW(CoolBar1.Handle(), RB_SETBANDINFOW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&rb));
+    }
 }
 
 // ---- Exit

@@ -143,6 +143,9 @@ private:
     void ReadSettingsFile();
     void WriteFiles();
     void LayoutBars();
+    // Fonts, images, bars and tab strip for a screen of dpi dots per inch (a move to another
+    // monitor; the controls were first made for the frame's screen).
+    void ApplyDpi(UINT dpi);
 
     TFrameStart start_;
     std::wstring settingsPath_;

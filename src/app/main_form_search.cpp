@@ -9,6 +9,8 @@
 #include "browser_window/mdi_child.h"
 #include "toolkit/system_codec.h"
 
+#include <algorithm>
+
 namespace {
 
 // A new window numbered as the frame numbers the windows it opens; it becomes the active one.
@@ -52,15 +54,20 @@ void TMainForm::SpeedButton4Click() {
 }
 
 void TMainForm::ComboBox1CloseUp() {
-    // The selected line as stored: its bytes, not the text the control shows.
+    // The selected line as stored (its bytes, not a round trip through wide text), but only
+    // as far as the list shows it: the shown text ends at the first NUL byte.
     int index = ComboBox1.ItemIndex();
     const std::vector<std::string>& items = ComboBox1.Items();
-    if (index < 0 || static_cast<size_t>(index) >= items.size() ||
-        items[static_cast<size_t>(index)].empty()) {
+    if (index < 0 || static_cast<size_t>(index) >= items.size()) {
+        return;
+    }
+    std::string line = items[static_cast<size_t>(index)];
+    line.resize(std::min(line.size(), line.find('\0')));
+    if (line.empty() || ComboBox1.Text().empty()) {
         return;
     }
     const kv::AnsiCodec& codec = tk::SystemCodec();
-    std::string address = kv::SiteItemAddress(items[static_cast<size_t>(index)], codec);
+    std::string address = kv::SiteItemAddress(line, codec);
     // An address without a scheme goes as it is; the engine completes it.
     OpenNumberedWindow(*this)->WebBrowser1->NavigateUrl(codec.FromAnsi(address));
 }

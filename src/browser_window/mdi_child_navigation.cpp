@@ -24,9 +24,13 @@ void TMDIChild::GoToAddress() {
 
 void TMDIChild::WebBrowser1BeforeNavigate2(host::TWebBrowser&, IDispatch*, VARIANT* URL, VARIANT*,
                                            VARIANT*, VARIANT*, VARIANT*, VARIANT_BOOL*) {
-    if (WebBrowser1->CanFocus()) {
-        WebBrowser1->SetFocus();
-    }
+    // The page takes the focus; in a window behind the active one only once that window is
+    // activated, so that the user keeps typing where he is.
+    FocusControl([this] {
+        if (WebBrowser1 && WebBrowser1->CanFocus()) {
+            WebBrowser1->SetFocus();
+        }
+    });
     const kv::AnsiCodec& codec = tk::SystemCodec();
     std::string url = codec.ToAnsi(host::VariantText(URL));
     kv::NavigationStart start = kv::OnNavigationStart(FRecordNextUrl, url);

@@ -29,6 +29,14 @@ public:
     static const std::wstring& Title();
     static void SetTitle(std::wstring title);
 
+    // The application's own window: a top-level window of no size that owns the main window
+    // and carries the program's task bar button, captioned with the title. The task bar shows
+    // the caption of an unowned window, so the title is the button's text while the main
+    // window keeps its own caption. Shown while there is a main window; made on first use.
+    static HWND Handle();
+    // Minimises the program: its window and, with it, every window it owns.
+    static void Minimize();
+
     static void SetMainWindow(HWND window);
     static HWND MainWindow();
     // Owner for a modal box: the active window of this thread, else the main window.

@@ -855,7 +855,7 @@ bool ComboBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         result = 0;
         return true;
     }
-    if (msg == WM_KEYDOWN && edit_ == nullptr && OnKeyDown) {
+    if ((msg == WM_KEYDOWN || msg == WM_SYSKEYDOWN) && edit_ == nullptr && OnKeyDown) {
         OnKeyDown(static_cast<WORD>(wParam));
     }
     return false;
@@ -865,6 +865,7 @@ bool ComboBox::HandleChildMessage(UINT_PTR, HWND window, UINT msg, WPARAM wParam
                                   LRESULT& result) {
     switch (msg) {
     case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: // keys with Alt held
         deleting_ = wParam == VK_BACK || wParam == VK_DELETE;
         if (OnKeyDown) {
             OnKeyDown(static_cast<WORD>(wParam));

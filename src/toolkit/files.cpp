@@ -77,6 +77,13 @@ std::string ReadFileBytes(const std::wstring& path) {
 void WriteFileReplacing(const std::wstring& path, std::string_view bytes) {
     // The new content goes to a file beside the target first: until the final move the old
     // file stays whole, whatever happens.
+    // A read-only file is one the user keeps from being written. Windows refuses to move over
+    // it, but not every system does (Wine replaces it): ask before writing anything.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        ThrowFileError(ERROR_ACCESS_DENIED, path);
+    }
     std::wstring temp = path + L".new";
     DWORD error = 0;
     {

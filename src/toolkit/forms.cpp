@@ -14,6 +14,8 @@ constexpr UINT kFirstChildId = 0xFF00;
 constexpr UINT_PTR kReleaseTimer = 0x7E1E;
 // A release that has to wait is tried again after this many milliseconds.
 constexpr UINT kReleaseRetryMs = 10;
+// Posted by a form that got the focus and has a control to pass it on to.
+constexpr UINT kFocusControlMessage = CM_RELEASE + 1;
 
 HICON ProgramIcon() {
     HICON icon = LoadIconW(Application::Instance(), MAKEINTRESOURCEW(1));
@@ -83,8 +85,9 @@ void MDIFrameForm::CreateFrame(const std::wstring& caption, int width, int heigh
     // The system places and sizes a new frame; width and height apply only when it cannot.
     (void)width;
     (void)height;
+    // Owned by the application's window, which carries the task bar button.
     CreateHandle(0, kFrameClass, caption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, menuBar);
+                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Application::Handle(), menuBar);
     CLIENTCREATESTRUCT ccs{};
     ccs.hWindowMenu = windowMenu;
     ccs.idFirstChild = kFirstChildId;
@@ -226,6 +229,15 @@ LRESULT MDIFrameForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_SYSCOMMAND:
+        // An owned window would minimise on its own, beside the task bar: the program
+        // minimises as a whole, through the window that carries its button.
+        if ((wParam & 0xFFF0) == SC_MINIMIZE &&
+            GetWindow(hwnd_, GW_OWNER) == Application::Handle()) {
+            Application::Minimize();
+            return 0;
+        }
+        break;
     case WM_DESTROY:
         // The menu bar belongs to the form's menu object, not to the window.
         SetMenu(hwnd_, nullptr);
@@ -329,6 +341,19 @@ bool MDIChildForm::QueryClose() {
     return canClose;
 }
 
+bool MDIChildForm::IsActiveChild() const {
+    return hwnd_ != nullptr && frame_.ActiveMDIChild() == this;
+}
+
+void MDIChildForm::FocusControl(std::function<void()> giveFocus) {
+    if (IsActiveChild()) {
+        focusedControl_ = nullptr;
+        giveFocus();
+    } else {
+        focusedControl_ = std::move(giveFocus);
+    }
+}
+
 void MDIChildForm::DoClose(CloseAction& action) {
     action = CloseAction::Minimize;
 }
@@ -359,6 +384,20 @@ LRESULT MDIChildForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             deleteAfterMessage_ = true;
         } else {
             SetTimer(hwnd_, kReleaseTimer, kReleaseRetryMs, nullptr);
+        }
+        return 0;
+    case WM_SETFOCUS:
+        // Activation gives the focus to the form itself; once the activation is over, the
+        // form passes it on to the control it remembered while it was behind.
+        if (focusedControl_) {
+            PostMessageW(hwnd_, kFocusControlMessage, 0, 0);
+        }
+        break;
+    case kFocusControlMessage:
+        if (focusedControl_ && !closing_ && IsActiveChild() && GetFocus() == hwnd_) {
+            std::function<void()> giveFocus = std::move(focusedControl_);
+            focusedControl_ = nullptr;
+            (void)Guard(giveFocus);
         }
         return 0;
     case WM_TIMER:

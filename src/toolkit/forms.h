@@ -109,6 +109,13 @@ public:
     // Asks the close query only (the frame's exit asks every child before its own query).
     bool QueryClose();
 
+    // True when this is the frame's active child.
+    bool IsActiveChild() const;
+    // Gives a control of this form the keyboard focus: at once when the form is the active
+    // child, otherwise the form remembers it as its focused control and gives the focus when it
+    // is next activated, so that a form behind does not take the keys from the one in use.
+    void FocusControl(std::function<void()> giveFocus);
+
 protected:
     explicit MDIChildForm(MDIFrameForm& frame);
     ~MDIChildForm() override;
@@ -131,6 +138,7 @@ private:
     friend class MDIFrameForm;
     MDIFrameForm& frame_;
     bool deleting_ = false;
+    std::function<void()> focusedControl_;
 };
 
 } // namespace tk

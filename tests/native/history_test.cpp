@@ -58,7 +58,7 @@ TEST(RecordAtFront, InsertsAbsentLine) {
 }
 
 TEST(EnsurePartnerHome, InsertsOnlyWhenMissing) {
-    const std::string home = kv::PartnerHomeUrl();
+    const std::string home = "http://www.baidu.com/s?tn=trevox_pg";
     Lines empty;
     kv::EnsurePartnerHome(empty, Gbk());
     EXPECT_EQ(empty, Lines{home});

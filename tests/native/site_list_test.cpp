@@ -9,19 +9,19 @@ using kvtest::GbkOf;
 using kvtest::Western;
 
 TEST(SearchConfig, HomeFormsAreExact) {
-    const std::string h(kv::kBaiduHost);
-    const auto& forms = kv::SearchHomeForms();
-    ASSERT_EQ(forms.size(), 5u);
-    for (const std::string& f : forms) {
+    EXPECT_EQ(kv::SearchHomeForms(),
+              (std::vector<std::string>{"http://baidu.com/", "http://www.baidu.com/",
+                                        "http://www.baidu.com", "www.baidu.com", "baidu.com"}));
+    for (const char* f : {"http://baidu.com/", "http://www.baidu.com/", "http://www.baidu.com",
+                          "www.baidu.com", "baidu.com"}) {
         EXPECT_TRUE(kv::IsSearchHomeForm(f)) << f;
-        EXPECT_NE(f.find(h), std::string::npos);
     }
-    EXPECT_TRUE(kv::IsSearchHomeForm(h));
-    EXPECT_TRUE(kv::IsSearchHomeForm("http://www." + h + "/"));
-    EXPECT_FALSE(kv::IsSearchHomeForm("http://" + h));
+    EXPECT_FALSE(kv::IsSearchHomeForm("http://baidu.com"));
     EXPECT_FALSE(kv::IsSearchHomeForm("BAIDU.COM"));
-    EXPECT_FALSE(kv::IsSearchHomeForm(" " + h));
-    EXPECT_FALSE(kv::IsSearchHomeForm(h + "/"));
+    EXPECT_FALSE(kv::IsSearchHomeForm("WWW.baidu.com"));
+    EXPECT_FALSE(kv::IsSearchHomeForm(" baidu.com"));
+    EXPECT_FALSE(kv::IsSearchHomeForm("baidu.com/"));
+    EXPECT_FALSE(kv::IsSearchHomeForm("https://www.baidu.com/"));
     EXPECT_FALSE(kv::IsSearchHomeForm(""));
 }
 
@@ -36,12 +36,15 @@ TEST(SearchConfig, AddressesHaveNoPortOrFragment) {
     }
     EXPECT_EQ(kv::PartnerHomeUrl(), "http://www.baidu.com/s?tn=trevox_pg");
     EXPECT_EQ(kv::PartnerSearchPrefix(), "http://www.baidu.com/baidu?tn=trevox_dg&word=");
-    const std::string yahoo = "http://" + std::string(kv::kYahooUnionHost) + "/click/search.htm?";
-    EXPECT_EQ(kv::WebSearchPrefix(), yahoo + "m=1001335&fw=union&st=0&p=1006&name=");
-    EXPECT_EQ(kv::ImageSearchPrefix(), yahoo + "m=1001335&fw=union&st=2&p=1006&name=");
-    EXPECT_EQ(kv::Mp3SearchPrefix(), yahoo + "m=1001335&fw=union&st=1&p=1006&name=");
-    EXPECT_EQ(kv::MakerPageUrl("/kvbr/newslist.txt"), kv::MakerHomeUrl() + "/kvbr/newslist.txt");
-    EXPECT_EQ(kv::MakerHomeUrl(), "http://" + std::string(kv::kMakerHost));
+    EXPECT_EQ(kv::WebSearchPrefix(),
+              "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=0&p=1006&name=");
+    EXPECT_EQ(kv::ImageSearchPrefix(),
+              "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=2&p=1006&name=");
+    EXPECT_EQ(kv::Mp3SearchPrefix(),
+              "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=1&p=1006&name=");
+    EXPECT_EQ(kv::MakerPageUrl("/kvbr/newslist.txt"), "http://www.quelmar.com/kvbr/newslist.txt");
+    EXPECT_EQ(kv::MakerPageUrl("/kvbr/online.html"), "http://www.quelmar.com/kvbr/online.html");
+    EXPECT_EQ(kv::MakerHomeUrl(), "http://www.quelmar.com");
 }
 
 TEST(SiteItems, BuiltInItemsInAnsi) {
@@ -51,7 +54,7 @@ TEST(SiteItems, BuiltInItemsInAnsi) {
     EXPECT_EQ(Gbk().FromAnsi(items[1]), L"百度:baidu.com");
     EXPECT_EQ(Gbk().FromAnsi(items[2]), L"搜狐:sohu.com");
     // The Baidu item opens the partner page, the others their host.
-    EXPECT_EQ(kv::SiteItemAddress(items[1], Gbk()), kv::PartnerHomeUrl());
+    EXPECT_EQ(kv::SiteItemAddress(items[1], Gbk()), "http://www.baidu.com/s?tn=trevox_pg");
     EXPECT_EQ(kv::SiteItemAddress(items[0], Gbk()), "www.quelmar.com");
     EXPECT_EQ(kv::SiteItemAddress(items[2], Gbk()), "sohu.com");
 }
@@ -64,8 +67,8 @@ TEST(SiteItems, TextAfterFirstColon) {
     EXPECT_EQ(kv::SiteItemAddress("plain.com", Gbk()), "plain.com");
     EXPECT_EQ(kv::SiteItemAddress("name:", Gbk()), "");
     EXPECT_EQ(kv::SiteItemAddress("n: a.com ", Gbk()), " a.com ");
-    EXPECT_EQ(kv::SiteItemAddress("n:www.baidu.com", Gbk()), kv::PartnerHomeUrl());
-    EXPECT_EQ(kv::SiteItemAddress("baidu.com", Gbk()), kv::PartnerHomeUrl());
+    EXPECT_EQ(kv::SiteItemAddress("n:www.baidu.com", Gbk()), "http://www.baidu.com/s?tn=trevox_pg");
+    EXPECT_EQ(kv::SiteItemAddress("baidu.com", Gbk()), "http://www.baidu.com/s?tn=trevox_pg");
     EXPECT_EQ(kv::SiteItemAddress("n:http://baidu.com", Gbk()), "http://baidu.com");
     EXPECT_EQ(kv::SiteItemAddress("n:Baidu.com", Gbk()), "Baidu.com");
 }
@@ -92,7 +95,8 @@ TEST(SiteItems, AtMost255WholeCharacters) {
 
 TEST(SearchAddress, WordAppendedAsTyped) {
     EXPECT_EQ(kv::SearchAddress(kv::ImageSearchPrefix(), GbkOf(L"电影")),
-              kv::ImageSearchPrefix() + "\xB5\xE7\xD3\xB0");
+              "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=2&p=1006&name="
+              "\xB5\xE7\xD3\xB0");
     EXPECT_EQ(kv::SearchAddress("p=", " a b&c "), "p= a b&c ");
     EXPECT_EQ(kv::SearchAddress("p=", ""), "p=");
 }

@@ -54,8 +54,10 @@ TEST(IsTabDoubleClick, SameTabWithinTheLimit) {
 }
 
 TEST(WindowCaption, CountPlusOne) {
-    EXPECT_EQ(kv::WindowCaption(kv::kWindowCaptionPrefix, 0), L"KV-1");
-    EXPECT_EQ(kv::WindowCaption(kv::kWindowCaptionPrefix, 2), L"KV-3");
-    EXPECT_EQ(kv::WindowCaption(kv::kHelpCaptionPrefix, 1), L"在线帮助-2");
+    EXPECT_EQ(kv::WindowCaption(L"KV-", 0), L"KV-1");
+    EXPECT_EQ(kv::WindowCaption(L"KV-", 2), L"KV-3");
+    EXPECT_EQ(kv::WindowCaption(L"在线帮助-", 1), L"在线帮助-2");
+    EXPECT_EQ(std::wstring(kv::kWindowCaptionPrefix), L"KV-");
+    EXPECT_EQ(std::wstring(kv::kHelpCaptionPrefix), L"在线帮助-");
     EXPECT_EQ(kv::WindowCaption(L"KV-", INT_MAX), L"KV-2147483648");
 }

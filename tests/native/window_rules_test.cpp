@@ -65,11 +65,11 @@ TEST(AltArrowKey, ExactlyAlt) {
 }
 
 TEST(DecideAddress, HomeFormsBecomeThePartnerPage) {
-    const std::string home = kv::PartnerHomeUrl();
-    for (const std::string& form : kv::SearchHomeForms()) {
+    for (const std::string form : {"http://baidu.com/", "http://www.baidu.com/",
+                                   "http://www.baidu.com", "www.baidu.com", "baidu.com"}) {
         const auto d = kv::DecideAddress(form);
-        EXPECT_EQ(d.boxText, home) << form;
-        EXPECT_EQ(d.navigateTo, home) << form;
+        EXPECT_EQ(d.boxText, "http://www.baidu.com/s?tn=trevox_pg") << form;
+        EXPECT_EQ(d.navigateTo, "http://www.baidu.com/s?tn=trevox_pg") << form;
     }
 }
 
@@ -87,14 +87,15 @@ TEST(DecideAddress, UndottedTextIsSearched) {
     const std::string word = GbkOf(L"电影");
     auto d = kv::DecideAddress(word);
     EXPECT_EQ(d.boxText, word);
-    EXPECT_EQ(d.navigateTo, kv::PartnerSearchPrefix() + word);
+    // "电影" in GBK after the prefix.
+    EXPECT_EQ(d.navigateTo, "http://www.baidu.com/baidu?tn=trevox_dg&word=\xb5\xe7\xd3\xb0");
     d = kv::DecideAddress("");
     EXPECT_EQ(d.boxText, "");
-    EXPECT_EQ(d.navigateTo, kv::PartnerSearchPrefix());
+    EXPECT_EQ(d.navigateTo, "http://www.baidu.com/baidu?tn=trevox_dg&word=");
     d = kv::DecideAddress(" two words ");
-    EXPECT_EQ(d.navigateTo, kv::PartnerSearchPrefix() + " two words ");
+    EXPECT_EQ(d.navigateTo, "http://www.baidu.com/baidu?tn=trevox_dg&word= two words ");
     d = kv::DecideAddress("localhost:8080");
-    EXPECT_EQ(d.navigateTo, kv::PartnerSearchPrefix() + "localhost:8080");
+    EXPECT_EQ(d.navigateTo, "http://www.baidu.com/baidu?tn=trevox_dg&word=localhost:8080");
 }
 
 TEST(OnNavigationStart, RecordMarkStates) {

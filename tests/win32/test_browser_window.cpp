@@ -319,4 +319,110 @@ TEST_F(BrowserWindowTest, ClosedWindowIsDestroyedNotMinimised) {
     EXPECT_EQ(stub::Instances().size(), 1u);
 }
 
+TEST_F(BrowserWindowTest, AltEnterInTheAddressBoxNavigatesToo) {
+    HWND edit = window_->URLS.EditHandle();
+    window_->URLS.SetText(L"www.alt.example");
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_MENU] = 0x80;
+    SetKeyboardState(keys);
+    // With Alt held the box gets the key as a system key.
+    SendMessageW(edit, WM_SYSKEYDOWN, VK_RETURN, (1 << 29) | 1);
+    keys[VK_MENU] = 0;
+    SetKeyboardState(keys);
+    auto nav = engine_->Navigations();
+    ASSERT_FALSE(nav.empty());
+    EXPECT_EQ(nav.back().url, L"www.alt.example");
+    kvtest::PumpFor(100);
+}
+
+// The engine's window in the window's client area: full width, from the bottom of the cool bar
+// to the top of the status bar, measured from the bars' own windows.
+TEST_F(BrowserWindowTest, EngineFillsTheSpaceBetweenTheBars) {
+    frame_->S1Click(); // status bars shown
+    ASSERT_TRUE(window_->StatusBar1Visible());
+    ASSERT_TRUE(window_->CoolBar1Visible());
+    HWND engine = engine_->Window();
+    ASSERT_NE(engine, nullptr);
+    auto inClient = [&](HWND h) {
+        RECT r{};
+        GetWindowRect(h, &r);
+        MapWindowPoints(nullptr, window_->Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    auto check = [&] {
+        RECT client{};
+        GetClientRect(window_->Handle(), &client);
+        RECT cool = inClient(window_->CoolBar1.Handle());
+        RECT status = inClient(window_->StatusBar1.Handle());
+        RECT page = inClient(engine);
+        EXPECT_EQ(cool.top, 0);
+        EXPECT_GT(cool.bottom, 20);
+        EXPECT_EQ(status.bottom, client.bottom);
+        EXPECT_GT(status.bottom - status.top, 10);
+        EXPECT_EQ(page.left, 0);
+        EXPECT_EQ(page.right, client.right);
+        EXPECT_EQ(page.top, cool.bottom);
+        EXPECT_EQ(page.bottom, status.top);
+    };
+    {
+        SCOPED_TRACE("maximised");
+        check();
+    }
+    // A restored window of a given size: 600 x 400 outside, the client smaller by its frame.
+    window_->Restore();
+    SetWindowPos(window_->Handle(), nullptr, 10, 10, 600, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    kvtest::PumpFor(50);
+    RECT client{};
+    GetClientRect(window_->Handle(), &client);
+    RECT outer{};
+    GetWindowRect(window_->Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 600);
+    EXPECT_EQ(outer.bottom - outer.top, 400);
+    {
+        SCOPED_TRACE("600 x 400");
+        check();
+    }
+    // Without the status bar the page reaches the bottom.
+    frame_->S1Click();
+    RECT page = inClient(engine);
+    EXPECT_EQ(page.bottom, client.bottom);
+}
+
+// A navigation in a window behind the active one leaves the keys where the user types; the
+// page takes the focus once its window is activated.
+TEST_F(BrowserWindowTest, NavigationBehindKeepsTheFocusWhereTheUserTypes) {
+    TMDIChild* front = frame_->OpenBrowserWindow(L"KV-2");
+    stub::Engine* frontEngine = stub::Last();
+    ASSERT_NE(frontEngine, engine_);
+    ASSERT_EQ(frame_->ActiveBrowserWindow(), front);
+    SetForegroundWindow(frame_->Handle());
+    kvtest::PumpFor(50);
+    HWND typing = front->URLS.EditHandle();
+    SetFocus(typing);
+    ASSERT_EQ(GetFocus(), typing);
+
+    window_->WebBrowser1->NavigateUrl(L"http://behind.example/");
+    ASSERT_TRUE(
+        kvtest::PumpUntil([&] { return engine_->Url() == L"http://behind.example/"; }, 3000));
+    EXPECT_EQ(GetFocus(), typing);
+    EXPECT_EQ(frame_->ActiveBrowserWindow(), front);
+
+    // Activating the window behind puts the focus into its page.
+    window_->Activate();
+    kvtest::PumpFor(50);
+    HWND focus = GetFocus();
+    HWND page = engine_->Window();
+    EXPECT_TRUE(focus == page || IsChild(page, focus))
+        << focus << " " << page << " " << window_->Handle() << " " << front->Handle() << " "
+        << GetParent(focus) << " " << GetActiveWindow() << " " << frame_->Handle();
+
+    // The active window's own navigation takes the focus at once.
+    SetFocus(window_->URLS.EditHandle());
+    window_->WebBrowser1->NavigateUrl(L"http://front.example/");
+    focus = GetFocus();
+    EXPECT_TRUE(focus == page || IsChild(page, focus)) << focus << " " << page;
+    kvtest::PumpFor(50);
+}
+
 } // namespace

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,8 +127,11 @@ TEST_F(FrameTest, FirstRunWithoutFilesStartsWithDefaults) {
     EXPECT_TRUE(f.N11.Checked());
     EXPECT_FALSE(f.N14.Checked());
     EXPECT_FALSE(f.S1.Checked());
-    EXPECT_EQ(f.ListBoxURL, std::vector<std::string>{kv::PartnerHomeUrl()});
-    EXPECT_EQ(f.SiteItems(), kv::BuiltInSiteItems(tk::SystemCodec()));
+    EXPECT_EQ(f.ListBoxURL, std::vector<std::string>{"http://www.baidu.com/s?tn=trevox_pg"});
+    const kv::AnsiCodec& codec = tk::SystemCodec();
+    EXPECT_EQ(f.SiteItems(), (std::vector<std::string>{codec.ToAnsi(L"Quelmar软件:www.quelmar.com"),
+                                                       codec.ToAnsi(L"百度:baidu.com"),
+                                                       codec.ToAnsi(L"搜狐:sohu.com")}));
     EXPECT_EQ(f.ProgramFolder, program_.Path());
     ASSERT_EQ(f.BrowserWindowCount(), 1);
     TMDIChild* w = f.ActiveBrowserWindow();
@@ -185,7 +190,7 @@ TEST_F(FrameTest, SettingsWrittenAtExitRestoreTabStripAndCheckMarks) {
                                "\r\nN10=0\r\nN14=1\r\nN11=0\r\nN9=0\r\nLastTime=" + date + "\r\n";
         EXPECT_EQ(*ini, expected);
         EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
-                  "http://kept.example/\r\n" + kv::PartnerHomeUrl() + "\r\n");
+                  "http://kept.example/\r\nhttp://www.baidu.com/s?tn=trevox_pg\r\n");
         EXPECT_FALSE(kvtest::Exists(SettingsFile() + L".new"));
     }
     TMainForm& g = Open();
@@ -341,7 +346,8 @@ TEST_F(FrameTest, FailingHistoryWriteKeepsFrameOpenAndOldFileIntact) {
     // Once the file can be written, the exit goes through.
     EXPECT_TRUE(Exit(IDOK));
     EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
-              "http://new.example/\r\n" + kv::PartnerHomeUrl() + "\r\nhttp://old.example/\r\n");
+              "http://new.example/\r\nhttp://www.baidu.com/s?tn=trevox_pg\r\n"
+              "http://old.example/\r\n");
 }
 
 TEST_F(FrameTest, WindowNumbersCountTheOpenWindows) {
@@ -495,6 +501,233 @@ TEST_F(FrameTest, ExitDuringAnEngineEventKeepsTheWindowUntilTheEventReturns) {
     DrainQuit();
     EXPECT_TRUE(stub::Instances().empty());
     EXPECT_FALSE(IsWindow(window));
+}
+
+// N9 and N11 are written each under its own key: one on and the other off, both ways round.
+TEST_F(FrameTest, ExitWritesN9AndN11UnderTheirOwnKeys) {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    char date[32];
+    wsprintfA(date, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
+    for (bool n9Off : {true, false}) {
+        SCOPED_TRACE(n9Off ? "N9 off" : "N11 off");
+        DeleteFileW(SettingsFile().c_str());
+        TMainForm& f = Open();
+        if (n9Off) {
+            f.N9Click();
+        } else {
+            f.N11Click();
+        }
+        POINT tab = f.CoolBar1.ChildPosition(1);
+        ASSERT_TRUE(Exit(IDOK));
+        frame_.reset();
+        std::string expected = "TabTop=" + std::to_string(tab.y) +
+                               "\r\nTabLeft=" + std::to_string(tab.x) + "\r\nN10=1\r\nN14=0\r\n" +
+                               (n9Off ? "N11=1\r\nN9=0\r\n" : "N11=0\r\nN9=1\r\n") +
+                               "LastTime=" + date + "\r\n";
+        EXPECT_EQ(kvtest::ReadBytes(SettingsFile()).value_or("<missing>"), expected);
+        TMainForm& g = Open();
+        EXPECT_EQ(g.N9.Checked(), !n9Off);
+        EXPECT_EQ(g.N11.Checked(), n9Off);
+        frame_.reset();
+        DrainQuit();
+    }
+}
+
+// A read-only history file is one the user keeps from being written: the exit reports it,
+// keeps the file as it was and the frame open, as for any failed write.
+TEST_F(FrameTest, ReadOnlyHistoryIsReportedAndKept) {
+    const std::string old = "http://kept.example/\r\n";
+    kvtest::WriteBytes(HistoryFile(), old);
+    ASSERT_TRUE(SetFileAttributesW(HistoryFile().c_str(), FILE_ATTRIBUTE_READONLY));
+    TMainForm& f = Open();
+    f.ListBoxURL.insert(f.ListBoxURL.begin(), "http://new.example/");
+    kvtest::ExpectModal(IDOK, L"真的要退出么?");
+    kvtest::ExpectModal(IDOK, L"UrlsList.txt"); // the default error report
+    EXPECT_FALSE(f.Close());
+    DrainQuit();
+    EXPECT_EQ(kvtest::PendingModals(), 0u);
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    EXPECT_EQ(f.BrowserWindowCount(), 1);
+    EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""), old);
+    EXPECT_NE(GetFileAttributesW(HistoryFile().c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_FALSE(kvtest::Exists(HistoryFile() + L".new"));
+    EXPECT_FALSE(kvtest::Exists(SettingsFile()));
+    ASSERT_TRUE(SetFileAttributesW(HistoryFile().c_str(), FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(Exit(IDOK));
+    EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
+              "http://new.example/\r\nhttp://www.baidu.com/s?tn=trevox_pg\r\n"
+              "http://kept.example/\r\n");
+}
+
+// Log-off and shutdown save the history and the settings without the exit question.
+TEST_F(FrameTest, EndOfSessionSavesWithoutTheQuestion) {
+    TMainForm& f = Open();
+    f.N14Click();
+    f.ListBoxURL.insert(f.ListBoxURL.begin(), "http://session.example/");
+    POINT tab = f.CoolBar1.ChildPosition(1);
+    EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_TRUE(kvtest::SeenModals().empty());
+    EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
+              "http://session.example/\r\nhttp://www.baidu.com/s?tn=trevox_pg\r\n");
+    std::string ini = kvtest::ReadBytes(SettingsFile()).value_or("");
+    EXPECT_EQ(ini.substr(0, ini.find("LastTime=")), "TabTop=" + std::to_string(tab.y) +
+                                                        "\r\nTabLeft=" + std::to_string(tab.x) +
+                                                        "\r\nN10=1\r\nN14=1\r\nN11=1\r\nN9=1\r\n");
+    SendMessageW(f.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(kvtest::SeenModals().empty());
+
+    // A settings file that cannot be written is reported and the session end is refused.
+    ASSERT_TRUE(SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_READONLY));
+    f.N14Click();
+    kvtest::ExpectModal(IDOK, L"kvbr.ini");
+    EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+    EXPECT_EQ(kvtest::PendingModals(), 0u);
+    EXPECT_NE(kvtest::ReadBytes(SettingsFile()).value_or("").find("N14=1"), std::string::npos);
+    EXPECT_TRUE(IsWindow(f.Handle()));
+    SetFileAttributesW(SettingsFile().c_str(), FILE_ATTRIBUTE_NORMAL);
+    kvtest::ResetModals();
+}
+
+// The help menu's items each open their page in a new numbered window.
+TEST_F(FrameTest, HelpItemsOpenTheirPages) {
+    KeepCaptions({L"http://www.quelmar.com", L"http://www.quelmar.com/kvbr/online.html",
+                  L"http://www.quelmar.com/kvbr/kvbr.exe"});
+    TMainForm& f = Open();
+    struct Item {
+        UINT command;
+        const wchar_t* caption;
+        const wchar_t* url;
+    };
+    const Item items[] = {
+        {f.HelpAboutItem.Command(), L"KV-2", L"http://www.quelmar.com"},
+        {f.N16.Command(), L"在线帮助-3", L"http://www.quelmar.com/kvbr/online.html"},
+        {f.N18.Command(), L"KV-4", L"http://www.quelmar.com/kvbr/kvbr.exe"},
+    };
+    for (const Item& item : items) {
+        SCOPED_TRACE(Utf8(item.caption));
+        SendMessageW(f.Handle(), WM_COMMAND, item.command, 0);
+        TMDIChild* w = f.ActiveBrowserWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->Caption(), item.caption);
+        ASSERT_FALSE(stub::Last()->Navigations().empty());
+        EXPECT_EQ(stub::Last()->Navigations().back().url, item.url);
+        kvtest::PumpIdle();
+        EXPECT_EQ(f.TabControl1.TabText(f.TabControl1.Count() - 1), item.caption);
+    }
+    EXPECT_EQ(f.BrowserWindowCount(), 4);
+}
+
+// The task bar shows the caption of the program's unowned window: the application title
+// "KV浏览器", while the frame keeps its own caption. Minimising goes through that window.
+TEST_F(FrameTest, TaskBarButtonCarriesTheApplicationTitle) {
+    TMainForm& f = Open();
+    wchar_t text[64] = {};
+    // Its own caption; a maximised window adds its name after it.
+    GetWindowTextW(f.Handle(), text, 64);
+    EXPECT_EQ(std::wstring(text).substr(0, 14), L"Quelmar浏览器V3.4");
+    EXPECT_EQ(f.Caption(), L"Quelmar浏览器V3.4");
+    HWND app = GetWindow(f.Handle(), GW_OWNER);
+    ASSERT_NE(app, nullptr);
+    GetWindowTextW(app, text, 64);
+    EXPECT_STREQ(text, L"KV浏览器");
+    EXPECT_EQ(GetWindow(app, GW_OWNER), nullptr);
+    EXPECT_EQ(GetParent(app), nullptr);
+    EXPECT_TRUE(IsWindowVisible(app));
+    // Neither a tool window (no button) nor a frame that asks for a button of its own.
+    EXPECT_EQ(GetWindowLongPtrW(app, GWL_EXSTYLE) & WS_EX_TOOLWINDOW, 0);
+    EXPECT_EQ(GetWindowLongPtrW(f.Handle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+
+    // The frame's minimise button minimises the program; the button's restore brings it back.
+    SendMessageW(f.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    kvtest::PumpFor(50);
+    EXPECT_TRUE(IsIconic(app));
+    EXPECT_FALSE(IsIconic(f.Handle()));
+    EXPECT_FALSE(IsWindowVisible(f.Handle()));
+    SendMessageW(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+    kvtest::PumpFor(50);
+    EXPECT_FALSE(IsIconic(app));
+    EXPECT_TRUE(IsWindowVisible(f.Handle()));
+    EXPECT_EQ(GetActiveWindow(), f.Handle());
+    // Activating the button's window hands the activation to the frame.
+    SetActiveWindow(app);
+    kvtest::PumpFor(50);
+    EXPECT_EQ(GetActiveWindow(), f.Handle());
+
+    // Closed, the program has no button any more.
+    ASSERT_TRUE(Exit(IDOK));
+    EXPECT_FALSE(IsWindowVisible(app));
+}
+
+// Moved to a monitor of another scale, the frame takes the system's suggested rectangle and
+// its fonts, images, bars and tab strip follow the new scale (here 96 -> 144 -> 96 DPI).
+TEST_F(FrameTest, DpiChangeRescalesTheBars) {
+    TMainForm& f = Open();
+    auto width = [](const tk::Control& c) {
+        RECT r = c.BoundsInParent();
+        return r.right - r.left;
+    };
+    auto fontHeight = [](const tk::Control& c) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(c.Handle(), WM_GETFONT, 0, 0));
+        LOGFONTW lf{};
+        GetObjectW(font, sizeof(lf), &lf);
+        return lf.lfHeight;
+    };
+    auto imageSize = [&f] {
+        HIMAGELIST list =
+            reinterpret_cast<HIMAGELIST>(SendMessageW(f.ToolBar2.Handle(), TB_GETIMAGELIST, 0, 0));
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(list, &cx, &cy);
+        return cx;
+    };
+    auto send = [&f](UINT dpi, RECT r) {
+        SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+        kvtest::PumpFor(30);
+    };
+    if (tk::DpiOf(f.Handle()) != 96) {
+        GTEST_SKIP() << "the screen here is not at 96 DPI";
+    }
+    EXPECT_EQ(width(f.ComboBox1), 68);
+    EXPECT_EQ(width(f.Edit2), 128);
+    EXPECT_EQ(width(f.SpeedButton1), 36);
+    EXPECT_EQ(fontHeight(f.Edit2), 12);
+    EXPECT_EQ(imageSize(), 16);
+    int coolHeight = f.CoolBar1.Height();
+    int tabHeight = f.TabControl1.BoundsInParent().bottom - f.TabControl1.BoundsInParent().top;
+
+    send(144, RECT{40, 30, 940, 630});
+    RECT outer{};
+    GetWindowRect(f.Handle(), &outer);
+    EXPECT_EQ(outer.left, 40);
+    EXPECT_EQ(outer.top, 30);
+    EXPECT_EQ(outer.right, 940);
+    EXPECT_EQ(outer.bottom, 630);
+    EXPECT_EQ(width(f.ComboBox1), 102);
+    EXPECT_EQ(width(f.Edit2), 192);
+    EXPECT_EQ(width(f.SpeedButton4), 54);
+    EXPECT_EQ(fontHeight(f.Edit2), 18);
+    EXPECT_EQ(fontHeight(f.ComboBox1), 18);
+    EXPECT_EQ(fontHeight(f.TabControl1), 18);
+    EXPECT_EQ(imageSize(), 24);
+    EXPECT_GT(f.CoolBar1.Height(), coolHeight);
+    EXPECT_GT(f.TabControl1.BoundsInParent().bottom - f.TabControl1.BoundsInParent().top,
+              tabHeight);
+    // The controls sit side by side, the search word after the site list.
+    EXPECT_LT(f.ComboBox1.BoundsInParent().right, f.Edit2.BoundsInParent().left);
+    EXPECT_LT(f.Edit2.BoundsInParent().right, f.SpeedButton1.BoundsInParent().left + 1);
+    // The MDI area starts below the taller bar.
+    RECT client{};
+    GetWindowRect(f.ClientHandle(), &client);
+    MapWindowPoints(nullptr, f.Handle(), reinterpret_cast<POINT*>(&client), 2);
+    EXPECT_EQ(client.top, f.CoolBar1.Height());
+
+    send(96, RECT{10, 10, 760, 610});
+    EXPECT_EQ(width(f.ComboBox1), 68);
+    EXPECT_EQ(width(f.Edit2), 128);
+    EXPECT_EQ(width(f.SpeedButton4), 36);
+    EXPECT_EQ(fontHeight(f.TabControl1), 12);
+    EXPECT_EQ(imageSize(), 16);
+    EXPECT_EQ(f.CoolBar1.Height(), coolHeight);
 }
 
 } // namespace

@@ -110,10 +110,17 @@ TEST_F(SearchTest, EachButtonAppendsTheWordToItsPrefix) {
     };
     // "网页" alone goes through the plain navigate with its optional arguments missing.
     const Button buttons[] = {
-        {&TMainForm::SpeedButton1Click, kv::WebSearchPrefix(), L"Navigate"},
-        {&TMainForm::SpeedButton2Click, kv::ImageSearchPrefix(), L"Navigate2"},
-        {&TMainForm::SpeedButton3Click, kv::Mp3SearchPrefix(), L"Navigate2"},
-        {&TMainForm::SpeedButton4Click, kv::PartnerSearchPrefix(), L"Navigate2"},
+        {&TMainForm::SpeedButton1Click,
+         "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=0&p=1006&name=",
+         L"Navigate"},
+        {&TMainForm::SpeedButton2Click,
+         "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=2&p=1006&name=",
+         L"Navigate2"},
+        {&TMainForm::SpeedButton3Click,
+         "http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=1&p=1006&name=",
+         L"Navigate2"},
+        {&TMainForm::SpeedButton4Click,
+         "http://www.baidu.com/baidu?tn=trevox_dg&word=", L"Navigate2"},
     };
     for (const Button& b : buttons) {
         SCOPED_TRACE(b.prefix);
@@ -137,20 +144,25 @@ TEST_F(SearchTest, WordGoesInExactlyAsTyped) {
         frame_->Edit2.SetText(word);
         TMDIChild* w = Opened(&TMainForm::SpeedButton2Click);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(OnlyNavigation(w).url, Wide(kv::ImageSearchPrefix()) + word);
+        EXPECT_EQ(OnlyNavigation(w).url,
+                  L"http://search.cn.yahoo.com/click/search.htm?m=1001335&fw=union&st=2&p=1006&"
+                  L"name=" +
+                      word);
     }
 }
 
 TEST_F(SearchTest, SiteItemsOpenTheirAddresses) {
     const kv::AnsiCodec& codec = tk::SystemCodec();
-    std::vector<std::string> builtIn = kv::BuiltInSiteItems(codec);
-    ASSERT_EQ(builtIn.size(), 3u);
-    EXPECT_EQ(frame_->SiteItems(), builtIn);
+    EXPECT_EQ(frame_->SiteItems(),
+              (std::vector<std::string>{codec.ToAnsi(L"Quelmar软件:www.quelmar.com"),
+                                        codec.ToAnsi(L"百度:baidu.com"),
+                                        codec.ToAnsi(L"搜狐:sohu.com")}));
+    EXPECT_EQ(SiteChosen(0), L"www.quelmar.com");
     // The built-in Baidu item is the bare domain: it opens the partner home page.
-    EXPECT_EQ(SiteChosen(1), Wide(kv::PartnerHomeUrl()));
+    EXPECT_EQ(SiteChosen(1), L"http://www.baidu.com/s?tn=trevox_pg");
     // Choosing it again without a change opens it again in another window.
-    EXPECT_EQ(SiteChosen(1), Wide(kv::PartnerHomeUrl()));
-    EXPECT_EQ(SiteChosen(2), Wide(std::string(kv::kSohuDomain)));
+    EXPECT_EQ(SiteChosen(1), L"http://www.baidu.com/s?tn=trevox_pg");
+    EXPECT_EQ(SiteChosen(2), L"sohu.com");
 
     std::string tail(300, 'a');
     frame_->SetSiteItems({
@@ -165,7 +177,7 @@ TEST_F(SearchTest, SiteItemsOpenTheirAddresses) {
     EXPECT_EQ(SiteChosen(1), L"//only.example/path");
     EXPECT_EQ(SiteChosen(2), std::wstring(255, L'a'));
     EXPECT_EQ(SiteChosen(3), L"no colon here.example");
-    EXPECT_EQ(SiteChosen(4), Wide(kv::PartnerHomeUrl()));
+    EXPECT_EQ(SiteChosen(4), L"http://www.baidu.com/s?tn=trevox_pg");
 }
 
 TEST_F(SearchTest, NoSelectionOpensNothing) {
@@ -175,6 +187,20 @@ TEST_F(SearchTest, NoSelectionOpensNothing) {
     frame_->ComboBox1.SetItemIndex(1); // an empty line
     frame_->ComboBox1CloseUp();
     EXPECT_EQ(frame_->BrowserWindowCount(), 1);
+}
+
+// The rule is on the text the list shows: a line of NUL bytes shows nothing and opens nothing;
+// a line with a NUL inside opens what is shown before it.
+TEST_F(SearchTest, LineThatShowsNothingOpensNothing) {
+    frame_->SetSiteItems({std::string("\0\0\0", 3), std::string("\0a:b.example", 12),
+                          std::string("a:b.example\0tail", 16)});
+    for (int index : {0, 1}) {
+        frame_->ComboBox1.SetItemIndex(index);
+        EXPECT_EQ(frame_->ComboBox1.Text(), L"");
+        frame_->ComboBox1CloseUp();
+    }
+    EXPECT_EQ(frame_->BrowserWindowCount(), 1);
+    EXPECT_EQ(SiteChosen(2), L"b.example");
 }
 
 } // namespace

@@ -118,12 +118,6 @@ struct TMessagesBoxes {
     std::wstring NewCaption;
 };
 
-struct TDisableErrors {
-    bool EnableDDE = true; // answer the shell's folder DDE conversations
-    bool fpExceptions = true;
-    bool ScriptError = true;
-};
-
 struct TMargins {
     double Left = 0, Right = 0, Top = 0, Bottom = 0;
 };
