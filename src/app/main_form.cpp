@@ -92,6 +92,7 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
+    ConfigureFavoritesMenu();
     // Font "宋体", GB2312, 12 pixels high.
     font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, tk::DpiOf(tk::Form::Handle()));
     CreateBars();
@@ -165,9 +166,8 @@ void TMainForm::CreateMenu() {
     N14.Create(N13.Submenu(), L"阻止弹出窗口", [this] { N14Click(); });
     Internet1.Create(T1.Submenu(), L"Internet 选项(&O)", [this] { Internet1Click(); });
 
-    // "激活收藏" builds the favorites menu: its handler N19Click (main_form_favorites.cpp) is
-    // to be bound here, as the third argument, once that handler exists.
-    N19.Create(bar, L"激活收藏");
+    // "激活收藏" builds the favorites menu (main_form_favorites.cpp).
+    N19.Create(bar, L"激活收藏", [this] { N19Click(); });
 
     Window1.CreateSubmenu(bar, L"窗口(&W)");
     HMENU window = Window1.Submenu();
@@ -592,6 +592,7 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
         if (it != tabs_.end()) {
             int index = static_cast<int>(it - tabs_.begin());
             if (action == TTabAction::TabRemove) {
+                UnlinkFavoritesMenu(window);
                 tabs_.erase(it);
                 TabControl1.DeleteTab(index);
             } else if (action == TTabAction::TabRefresh) {
@@ -628,6 +629,9 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
             TabControl1.SetTabIndex(static_cast<int>(i));
             selected = static_cast<int>(i);
             ApplyViewSettings(active);
+        }
+        if (t.window == active) {
+            LinkFavoritesMenu(active);
         }
     }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "browser_window/window_owner.h"
+#include "favorites/favorites_menu.h"
 #include "toolkit/controls.h"
 #include "toolkit/forms.h"
 #include "toolkit/menus.h"
@@ -42,6 +43,8 @@ public:
     tk::MenuItem Window1, WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem,
         WindowArrangeItem;
     tk::MenuItem Help1, HelpAboutItem, N16, N18;
+    // "收藏(&A)", built by N19; linked to the active window's host.
+    fav::TFavoritesMenu FavoritesMenu1;
 
     // Cool bar with the tool bar and the tab strip.
     tk::CoolBar CoolBar1;
@@ -116,6 +119,10 @@ public:
     // clipboard shortcuts leave such keys to the field.
     static bool IsEditFieldKey(const MSG& msg);
 
+    // Handlers defined in main_form_favorites.cpp:
+    void N19Click(); // builds the favorites menu
+    void FavoritesMenu1URLSelected(tk::MenuItem& Sender, const std::wstring& Url);
+
     // Handlers defined in main_form_search.cpp:
     void SpeedButton1Click(); // "网页"
     void SpeedButton2Click(); // "图片"
@@ -146,6 +153,10 @@ private:
     // Fonts, images, bars and tab strip for a screen of dpi dots per inch (a move to another
     // monitor; the controls were first made for the frame's screen).
     void ApplyDpi(UINT dpi);
+    // main_form_favorites.cpp: the menu's settings, and its link to a window's host.
+    void ConfigureFavoritesMenu();
+    void LinkFavoritesMenu(TMDIChild* active);
+    void UnlinkFavoritesMenu(TMDIChild* closing);
 
     TFrameStart start_;
     std::wstring settingsPath_;

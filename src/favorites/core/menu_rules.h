@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/core/text_codec.h"
+#include "common/core/text_codec.h"
 
 namespace fav {
 
