@@ -71,7 +71,8 @@ std::vector<std::wstring> CommandLineArguments() {
 }
 
 bool Stopped(host::WaitResult r) {
-    return r == host::WaitResult::HostDestroyed || r == host::WaitResult::Quit;
+    return r == host::WaitResult::HostDestroyed || r == host::WaitResult::Quit ||
+           r == host::WaitResult::Abandoned;
 }
 
 } // namespace

@@ -232,6 +232,11 @@ void TMDIChild::DoCloseQuery(bool& canClose) {
 void TMDIChild::DoClose(tk::CloseAction& action) {
     tk::MDIChildForm::DoClose(action);
     FormClose(action);
+    // A command of this window waiting for its page must not keep the closed window alive
+    // until the page is complete: the window is only freed once that command has returned.
+    if (action == tk::CloseAction::Free && WebBrowser1) {
+        WebBrowser1->AbandonWaits();
+    }
 }
 
 bool TMDIChild::CanRelease() const {
