@@ -1,0 +1,57 @@
+// Combo boxes: a drop-down list or an editable box with auto-completion.
+#pragma once
+
+#include "toolkit/window.h"
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+// Combo box: a drop-down list (selection only) or an editable box with auto-completion.
+// Items are ANSI lines as stored; the control shows them converted.
+class ComboBox : public Control {
+public:
+    enum class Kind { DropDownList, DropDown };
+    void Create(HWND parent, Kind kind, int left, int top, int width, int dropHeight, HFONT font);
+
+    const std::vector<std::string>& Items() const { return items_; }
+    void SetItems(std::vector<std::string> items);
+    void InsertItem(size_t position, std::string ansi);
+    void MoveItemToFront(size_t index);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // Drop-down list: the selected item's text; editable: the edit text.
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    void SetItemHeight(int height);
+    HWND EditHandle() const { return edit_; }
+    // Entries shown by the control's list (filled when it first drops down).
+    int ListCount() const;
+
+    // Completion from the first item that begins with the typed text, ignoring case.
+    bool AutoComplete = true;
+    std::function<void()> OnCloseUp;
+    std::function<void()> OnChange;
+    // Key pressed in the box (not consumed).
+    std::function<void(WORD key)> OnKeyDown;
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool HandleChildMessage(UINT_PTR part, HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                            LRESULT& result) override;
+
+private:
+    void Complete();
+    void FillList();
+    std::vector<std::string> items_;
+    bool listFilled_ = false;
+    HWND edit_ = nullptr;
+    Kind kind_ = Kind::DropDownList;
+    bool deleting_ = false; // last key removed text: no completion for it
+};
+
+} // namespace tk
