@@ -47,10 +47,16 @@ TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
     // Font "宋体", GB2312, 9 points.
     font_ = tk::Font(L"宋体", -12, GB2312_CHARSET, tk::DpiOf(frame.Handle()));
     CreateChild(L"KV", font_.Handle());
+    // Built without drawing: painting half-made controls costs more than the building itself
+    // (each change would repaint the maximised window); it is drawn once when complete.
+    HWND h = tk::Form::Handle();
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
     try {
         FormCreate();
         CreateBrowser();
         Layout();
+        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     } catch (...) {
         // The half-made window goes; the caller reports the failure.
         WebBrowser1.reset();
@@ -70,7 +76,8 @@ TMDIChild::~TMDIChild() {
 void TMDIChild::FormCreate() {
     CreateControls();
     // A snapshot of the shared history; later recordings of other windows do not reach it.
-    URLS.SetItems(owner_.SharedHistory());
+    // Windows share it until one records an address of its own.
+    URLS.SetSharedItems(owner_.SharedHistory());
     FProgressBar.SetPosition(0);
 }
 

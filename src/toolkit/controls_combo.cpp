@@ -3,6 +3,8 @@
 #include "toolkit/controls_internal.h"
 #include "toolkit/text.h"
 
+#include <algorithm>
+
 namespace tk {
 
 namespace {
@@ -33,22 +35,52 @@ void ComboBox::Create(HWND parent, Kind kind, int left, int top, int width, int 
     SetFont(font);
     COMBOBOXINFO info{};
     info.cbSize = sizeof(info);
-    if (kind == Kind::DropDown && GetComboBoxInfo(hwnd_, &info) && info.hwndItem != nullptr &&
-        info.hwndItem != hwnd_) {
-        edit_ = info.hwndItem;
-        Subclass(edit_, 1);
+    if (GetComboBoxInfo(hwnd_, &info)) {
+        list_ = info.hwndList;
+        if (kind == Kind::DropDown && info.hwndItem != nullptr && info.hwndItem != hwnd_) {
+            edit_ = info.hwndItem;
+            Subclass(edit_, 1);
+        }
     }
 }
 
+const std::vector<std::string>& ComboBox::Items() const {
+    return owned_ ? own_ : *shared_;
+}
+
+std::vector<std::string>& ComboBox::OwnItems() {
+    if (!owned_) {
+        own_ = *shared_; // the first change of its own: the shared items stay as they are
+        shared_.reset();
+        owned_ = true;
+    }
+    return own_;
+}
+
 void ComboBox::SetItems(std::vector<std::string> items) {
-    items_ = std::move(items);
+    own_ = std::move(items);
+    shared_.reset();
+    owned_ = true;
+    ResetList();
+}
+
+void ComboBox::SetSharedItems(std::shared_ptr<const std::vector<std::string>> items) {
+    if (!items) {
+        SetItems({});
+        return;
+    }
+    own_ = {};
+    shared_ = std::move(items);
+    owned_ = false;
+    ResetList();
+}
+
+void ComboBox::ResetList() {
     listFilled_ = false;
-    if (kind_ == Kind::DropDownList) {
-        FillList();
-    } else {
-        // An address box's list can hold a long history; it is filled when it first drops
-        // down, so that opening a window does not wait for it.
-        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    browsed_ = -1;
+    SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+    if (kind_ == Kind::DropDownList && hwnd_ != nullptr && GetFocus() == hwnd_) {
+        FillList(); // its keys work on the list right away
     }
 }
 
@@ -57,27 +89,35 @@ void ComboBox::FillList() {
         return;
     }
     listFilled_ = true;
+    const std::vector<std::string>& items = Items();
     std::wstring text = kind_ == Kind::DropDown ? detail::WindowText(hwnd_) : std::wstring();
     // The drop-down list is a window of its own: it stops drawing too while it fills.
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof(info);
-    HWND list = GetComboBoxInfo(hwnd_, &info) ? info.hwndList : nullptr;
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
-    if (list != nullptr) {
-        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    if (list_ != nullptr) {
+        SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     }
     SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
     size_t bytes = 0;
-    for (const auto& s : items_) {
+    for (const auto& s : items) {
         bytes += (s.size() + 1) * sizeof(wchar_t);
     }
-    SendMessageW(hwnd_, CB_INITSTORAGE, items_.size(), bytes);
-    for (const auto& s : items_) {
-        std::wstring w = FromAnsi(s);
-        SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    // Straight to the list window: a message through the box's subclass costs a round trip to
+    // the window server under some systems, far too many for a long list.
+    if (list_ != nullptr) {
+        SendMessageW(list_, LB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
+        for (const auto& s : items) {
+            std::wstring w = FromAnsi(s);
+            SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+        }
+    } else {
+        SendMessageW(hwnd_, CB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
+        for (const auto& s : items) {
+            std::wstring w = FromAnsi(s);
+            SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+        }
     }
-    if (list != nullptr) {
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    if (list_ != nullptr) {
+        SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     }
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     if (kind_ == Kind::DropDown) {
@@ -86,27 +126,68 @@ void ComboBox::FillList() {
 }
 
 void ComboBox::InsertItem(size_t position, std::string ansi) {
-    if (position > items_.size()) {
-        position = items_.size();
+    std::vector<std::string>& items = OwnItems();
+    if (position > items.size()) {
+        position = items.size();
     }
     std::wstring w = listFilled_ ? FromAnsi(ansi) : std::wstring();
-    items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(position), std::move(ansi));
+    items.insert(items.begin() + static_cast<std::ptrdiff_t>(position), std::move(ansi));
+    browsed_ = -1;
     if (listFilled_) {
         SendMessageW(hwnd_, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(w.c_str()));
     }
 }
 
 void ComboBox::MoveItemToFront(size_t index) {
-    if (index == 0 || index >= items_.size()) {
+    if (index == 0 || index >= Items().size()) {
         return;
     }
-    std::string s = std::move(items_[index]);
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
-    items_.insert(items_.begin(), std::move(s));
+    std::vector<std::string>& items = OwnItems();
+    std::string s = std::move(items[index]);
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
+    items.insert(items.begin(), std::move(s));
+    browsed_ = -1;
     if (listFilled_) {
         std::wstring w = ComboItemText(hwnd_, static_cast<int>(index));
         SendMessageW(hwnd_, CB_DELETESTRING, index, 0);
         SendMessageW(hwnd_, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
+    }
+}
+
+void ComboBox::Browse(int step) {
+    const std::vector<std::string>& items = Items();
+    if (items.empty()) {
+        return;
+    }
+    // Up/Down go on from the item in the box, as the control's own list would: the one last
+    // browsed to while the text is still its, else the first item with the box's text.
+    std::wstring text = detail::WindowText(hwnd_);
+    int current = -1;
+    if (browsed_ >= 0 && static_cast<size_t>(browsed_) < items.size() &&
+        FromAnsi(items[static_cast<size_t>(browsed_)]) == text) {
+        current = browsed_;
+    } else if (!text.empty()) {
+        std::string ansi = ToAnsi(text);
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (items[i] == ansi && FromAnsi(items[i]) == text) {
+                current = static_cast<int>(i);
+                break;
+            }
+        }
+    }
+    int last = static_cast<int>(items.size()) - 1;
+    int next = current < 0 ? 0 : std::max(0, std::min(last, current + step));
+    if (next == current) {
+        return;
+    }
+    std::wstring w = FromAnsi(items[static_cast<size_t>(next)]);
+    SetWindowTextW(hwnd_, w.c_str());
+    browsed_ = next;
+    if (edit_ != nullptr) {
+        SendMessageW(edit_, EM_SETSEL, 0, -1);
+    }
+    if (OnChange) {
+        OnChange();
     }
 }
 
@@ -120,6 +201,9 @@ int ComboBox::ItemIndex() const {
 }
 
 void ComboBox::SetItemIndex(int index) {
+    if (index >= 0) {
+        FillList();
+    }
     SendMessageW(hwnd_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
@@ -139,6 +223,7 @@ void ComboBox::SetText(const std::wstring& text) {
         return;
     }
     if (kind_ == Kind::DropDownList) {
+        FillList();
         LRESULT i = SendMessageW(hwnd_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                  reinterpret_cast<LPARAM>(text.c_str()));
         SendMessageW(hwnd_, CB_SETCURSEL,
@@ -202,7 +287,8 @@ bool IsAsciiText(const std::wstring& s) {
 } // namespace
 
 void ComboBox::Complete() {
-    if (edit_ == nullptr || items_.empty()) {
+    const std::vector<std::string>& items = Items();
+    if (edit_ == nullptr || items.empty()) {
         return;
     }
     std::wstring typed = detail::WindowText(edit_);
@@ -215,7 +301,7 @@ void ComboBox::Complete() {
         return;
     }
     bool asciiTyped = IsAsciiText(typed);
-    for (const std::string& item : items_) {
+    for (const std::string& item : items) {
         std::wstring wide;
         if (IsAsciiText(item)) {
             if (!asciiTyped || !AsciiBeginsWith(item, typed)) {
@@ -259,6 +345,11 @@ bool ComboBox::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
         result = 0;
         return true;
     }
+    if (msg == WM_SETFOCUS && kind_ == Kind::DropDownList) {
+        // A focused drop-down list changes its selection with keys and the wheel without
+        // dropping down: its items must be there from now on.
+        FillList();
+    }
     if (msg == WM_KEYDOWN && edit_ == nullptr && OnKeyDown) {
         OnKeyDown(static_cast<WORD>(wParam));
     }
@@ -272,6 +363,11 @@ bool ComboBox::HandleChildMessage(UINT_PTR, HWND window, UINT msg, WPARAM wParam
         deleting_ = wParam == VK_BACK || wParam == VK_DELETE;
         if (OnKeyDown) {
             OnKeyDown(static_cast<WORD>(wParam));
+        }
+        if ((wParam == VK_UP || wParam == VK_DOWN) && !listFilled_ && IsWindow(window)) {
+            Browse(wParam == VK_UP ? -1 : 1);
+            result = 0;
+            return true;
         }
         return false; // the key is not consumed
     case WM_CHAR:

@@ -6,20 +6,26 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tk {
 
 // Combo box: a drop-down list (selection only) or an editable box with auto-completion.
-// Items are ANSI lines as stored; the control shows them converted.
+// Items are ANSI lines as stored; the control shows them converted. The list can be long (a
+// whole address history or site list), so the control's own list is filled only when it is
+// first needed; until then the editable box browses the stored items with Up and Down itself.
 class ComboBox : public Control {
 public:
     enum class Kind { DropDownList, DropDown };
     void Create(HWND parent, Kind kind, int left, int top, int width, int dropHeight, HFONT font);
 
-    const std::vector<std::string>& Items() const { return items_; }
+    const std::vector<std::string>& Items() const;
     void SetItems(std::vector<std::string> items);
+    // Items shared with others and never changed in place: the box copies them only when it
+    // changes its own items.
+    void SetSharedItems(std::shared_ptr<const std::vector<std::string>> items);
     void InsertItem(size_t position, std::string ansi);
     void MoveItemToFront(size_t index);
     int ItemIndex() const;
@@ -29,7 +35,8 @@ public:
     void SetText(const std::wstring& text);
     void SetItemHeight(int height);
     HWND EditHandle() const { return edit_; }
-    // Entries shown by the control's list (filled when it first drops down).
+    // Entries shown by the control's list (filled when it is first needed: dropped down,
+    // focused as a drop-down list, or an item selected).
     int ListCount() const;
 
     // Completion from the first item that begins with the typed text, ignoring case.
@@ -47,8 +54,16 @@ protected:
 private:
     void Complete();
     void FillList();
-    std::vector<std::string> items_;
+    void ResetList();
+    std::vector<std::string>& OwnItems();
+    // Up or Down in the editable box before its list is filled: the neighbouring stored item.
+    void Browse(int step);
+    std::shared_ptr<const std::vector<std::string>> shared_;
+    std::vector<std::string> own_;
+    bool owned_ = true;
     bool listFilled_ = false;
+    HWND list_ = nullptr;
+    int browsed_ = -1; // the item Up/Down last put into the box
     HWND edit_ = nullptr;
     Kind kind_ = Kind::DropDownList;
     bool deleting_ = false; // last key removed text: no completion for it
