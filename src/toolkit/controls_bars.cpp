@@ -350,7 +350,7 @@ bool ToolBar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
         return true;
     }
     if (msg == WM_SIZE || msg == TB_AUTOSIZE) {
-        result = DefSubclassProc(hwnd_, msg, wParam, lParam);
+        result = DefaultMessage(hwnd_, msg, wParam, lParam);
         PlaceControls();
         return true;
     }

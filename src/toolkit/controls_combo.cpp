@@ -375,7 +375,7 @@ bool ComboBox::HandleChildMessage(UINT_PTR, HWND window, UINT msg, WPARAM wParam
             result = 0; // Enter is a command here, not text (and no beep)
             return true;
         }
-        result = DefSubclassProc(window, msg, wParam, lParam);
+        result = DefaultMessage(window, msg, wParam, lParam);
         if (AutoComplete && !deleting_ && wParam >= 0x20 && wParam != 0x7F) {
             Complete();
         }

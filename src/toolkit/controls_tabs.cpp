@@ -77,7 +77,7 @@ bool TabControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& 
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
-        result = DefSubclassProc(hwnd_, msg, wParam, lParam);
+        result = DefaultMessage(hwnd_, msg, wParam, lParam);
         if (OnMouseUp) {
             int button = msg == WM_LBUTTONUP ? 0 : (msg == WM_RBUTTONUP ? 1 : 2);
             OnMouseUp(button, static_cast<short>(LOWORD(lParam)),
