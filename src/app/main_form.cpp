@@ -562,6 +562,13 @@ TMDIChild* TMainForm::OpenPopupWindow() {
     return w;
 }
 
+std::shared_ptr<const std::vector<std::string>> TMainForm::SharedHistory() const {
+    if (!historySnapshot_ || *historySnapshot_ != ListBoxURL) {
+        historySnapshot_ = std::make_shared<const std::vector<std::string>>(ListBoxURL);
+    }
+    return historySnapshot_;
+}
+
 void TMainForm::RecordInSharedHistory(const std::string& address) {
     (void)kv::RecordAtFront(ListBoxURL, address, tk::SystemCodec());
 }
