@@ -71,7 +71,8 @@ std::vector<std::wstring> CommandLineArguments() {
 }
 
 bool Stopped(host::WaitResult r) {
-    return r == host::WaitResult::HostDestroyed || r == host::WaitResult::Quit;
+    return r == host::WaitResult::HostDestroyed || r == host::WaitResult::Quit ||
+           r == host::WaitResult::Abandoned;
 }
 
 } // namespace
@@ -559,6 +560,13 @@ TMDIChild* TMainForm::OpenPopupWindow() {
         throw;
     }
     return w;
+}
+
+std::shared_ptr<const std::vector<std::string>> TMainForm::SharedHistory() const {
+    if (!historySnapshot_ || *historySnapshot_ != ListBoxURL) {
+        historySnapshot_ = std::make_shared<const std::vector<std::string>>(ListBoxURL);
+    }
+    return historySnapshot_;
 }
 
 void TMainForm::RecordInSharedHistory(const std::string& address) {

@@ -65,7 +65,7 @@ public:
 
     // What the browser windows ask of their owner.
     tk::MDIFrameForm& OwnerFrame() override { return *this; }
-    const std::vector<std::string>& SharedHistory() const override { return ListBoxURL; }
+    std::shared_ptr<const std::vector<std::string>> SharedHistory() const override;
     void RecordInSharedHistory(const std::string& address) override;
     bool PopupBlocking() const override { return N14.Checked(); }
     TMDIChild* OpenBrowserWindow(const std::wstring& caption) override; // creates, captions,
@@ -162,6 +162,8 @@ private:
     std::wstring settingsPath_;
     std::vector<Tab> tabs_;
     std::vector<TMDIChild*> tabOrderBeforeClose_;
+    // The history as last handed to a window; made again when ListBoxURL has changed since.
+    mutable std::shared_ptr<const std::vector<std::string>> historySnapshot_;
     HACCEL accelerators_ = nullptr;
     int acceleratorFilter_ = 0;
 };

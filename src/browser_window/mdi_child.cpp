@@ -39,6 +39,10 @@ bool KeyDown(int vk) {
     return (GetKeyState(vk) & 0x8000) != 0;
 }
 
+// Windows being created right now: the maximised window they replace is resized behind them and
+// laid out only when it comes back.
+int windowsInCreation = 0;
+
 } // namespace
 
 TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
@@ -46,11 +50,24 @@ TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
     tk::MDIFrameForm& frame = owner.OwnerFrame();
     // Font "宋体", GB2312, 9 points.
     font_ = tk::Font(L"宋体", -12, GB2312_CHARSET, tk::DpiOf(frame.Handle()));
-    CreateChild(L"KV", font_.Handle());
+    ++windowsInCreation;
+    try {
+        CreateChild(L"KV", font_.Handle());
+    } catch (...) {
+        --windowsInCreation;
+        throw;
+    }
+    --windowsInCreation;
+    // Built without drawing: painting half-made controls costs more than the building itself
+    // (each change would repaint the maximised window); it is drawn once when complete.
+    HWND h = tk::Form::Handle();
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
     try {
         FormCreate();
         CreateBrowser();
         Layout();
+        SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     } catch (...) {
         // The half-made window goes; the caller reports the failure.
         WebBrowser1.reset();
@@ -70,7 +87,8 @@ TMDIChild::~TMDIChild() {
 void TMDIChild::FormCreate() {
     CreateControls();
     // A snapshot of the shared history; later recordings of other windows do not reach it.
-    URLS.SetItems(owner_.SharedHistory());
+    // Windows share it until one records an address of its own.
+    URLS.SetSharedItems(owner_.SharedHistory());
     FProgressBar.SetPosition(0);
 }
 
@@ -205,6 +223,7 @@ void TMDIChild::Layout() {
     if (h == nullptr || !CoolBar1.HandleAllocated() || !StatusBar1.HandleAllocated()) {
         return;
     }
+    layoutPending_ = false;
     RECT r{};
     GetClientRect(h, &r);
     int top = 0;
@@ -232,6 +251,11 @@ void TMDIChild::DoCloseQuery(bool& canClose) {
 void TMDIChild::DoClose(tk::CloseAction& action) {
     tk::MDIChildForm::DoClose(action);
     FormClose(action);
+    // A command of this window waiting for its page must not keep the closed window alive
+    // until the page is complete: the window is only freed once that command has returned.
+    if (action == tk::CloseAction::Free && WebBrowser1) {
+        WebBrowser1->AbandonWaits();
+    }
 }
 
 bool TMDIChild::CanRelease() const {
@@ -256,9 +280,18 @@ LRESULT TMDIChild::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_SIZE: {
         LRESULT r = tk::MDIChildForm::WndProc(msg, wParam, lParam);
-        Layout();
+        if (windowsInCreation > 0) {
+            layoutPending_ = true; // hidden behind the new window until it is activated again
+        } else {
+            Layout();
+        }
         return r;
     }
+    case WM_MDIACTIVATE:
+        if (reinterpret_cast<HWND>(lParam) == tk::Form::Handle() && layoutPending_) {
+            Layout();
+        }
+        break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         // Keys sent to the window itself; keys typed into its controls or the page go there.
@@ -383,6 +416,10 @@ void TMDIChild::WebBrowser1CloseQuery(host::TEmbeddedBrowser&, bool&) {
 // ---- Bars
 
 void TMDIChild::SetBarsVisible(bool toolBar1, bool coolBar1, bool statusBar1) {
+    if (ToolBar1Visible() == toolBar1 && CoolBar1Visible() == coolBar1 &&
+        StatusBar1Visible() == statusBar1 && !layoutPending_) {
+        return; // as they are: nothing to lay out and draw again
+    }
     CoolBar1.ShowBand(0, toolBar1);
     CoolBar1.SetVisible(coolBar1);
     StatusBar1.SetVisible(statusBar1);

@@ -94,4 +94,5 @@ private:
     void Layout();
 
     IBrowserWindowOwner& owner_;
+    bool layoutPending_ = false; // resized while hidden behind a window being created
 };

@@ -3,6 +3,7 @@
 // decides how tabs, the shared history and the view settings are kept.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,9 @@ public:
     virtual tk::MDIFrameForm& OwnerFrame() = 0;
 
     // The shared address history (ANSI lines, most recent first): a new window starts its own
-    // list from it; an entered address goes to its top.
-    virtual const std::vector<std::string>& SharedHistory() const = 0;
+    // list from it; an entered address goes to its top. The snapshot never changes once handed
+    // out, so every window can keep the same one until it records an address of its own.
+    virtual std::shared_ptr<const std::vector<std::string>> SharedHistory() const = 0;
     virtual void RecordInSharedHistory(const std::string& address) = 0;
 
     // Whether pages' requests for new windows are refused without asking.

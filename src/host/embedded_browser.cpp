@@ -959,6 +959,9 @@ WaitResult TEmbeddedBrowser::WaitForComplete() {
     uint64_t seenEvents = eventCount_;
     READYSTATE seenState = ReadyState();
     for (;;) {
+        if (waitsAbandoned_) {
+            return WaitResult::Abandoned;
+        }
         if (seenState == READYSTATE_COMPLETE) {
             return WaitResult::Complete;
         }

@@ -72,7 +72,8 @@ using TQueryServiceEvent = std::function<HRESULT(REFGUID rsid, REFIID iid, void*
 // How a wait for the page ended. Complete, TimedOut (no sign of progress for WaitLimitMs) and
 // Failed (the engine reported that the navigation failed) let the caller go on; after
 // HostDestroyed or Quit the caller must not go on: the host is gone, or the program is quitting.
-enum class [[nodiscard]] WaitResult{Complete, TimedOut, Failed, HostDestroyed, Quit};
+// Abandoned: the host's window is closing (AbandonWaits); the page is of no interest any more.
+enum class [[nodiscard]] WaitResult{Complete, TimedOut, Failed, HostDestroyed, Quit, Abandoned};
 
 // True when the caller of a wait may go on.
 inline bool CanGoOn(WaitResult r) {
@@ -174,6 +175,10 @@ public:
     // Nothing happens without a document; the document's failures are ignored.
     void ApplyTextSize(int32_t size);
 
+    // Ends every running and later wait of this host with Abandoned: its window is going, and
+    // nothing should wait for its page any more.
+    void AbandonWaits() noexcept { waitsAbandoned_ = true; }
+
     // Longest wait of WaitForComplete for a page that shows no sign of progress, in ms.
     static DWORD WaitLimitMs();
     static void SetWaitLimitMs(DWORD ms);
@@ -225,6 +230,7 @@ private:
     // Counts engine events; a wait that sees no new events for the limit gives up.
     uint64_t eventCount_ = 0;
     bool navigationFailed_ = false;
+    bool waitsAbandoned_ = false;
     // Shell folder DDE server of this host.
     std::unique_ptr<DdeMessageWindow> dde_;
 };

@@ -4,10 +4,24 @@
 
 #include <commctrl.h>
 
+#include <unordered_map>
+
 namespace tk {
 namespace {
 
-constexpr const wchar_t* kControlProp = L"tk.Control";
+// The windows subclassed by controls, with the procedure each had before. Kept here rather
+// than in window properties: a property look-up is a round trip to the window server under
+// some systems, and it would be paid for every message of every control.
+struct SubclassEntry {
+    Control* control;
+    UINT_PTR part;
+    WNDPROC original;
+};
+
+std::unordered_map<HWND, SubclassEntry>& Subclassed() {
+    static std::unordered_map<HWND, SubclassEntry> map;
+    return map;
+}
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
@@ -280,8 +294,7 @@ void Control::DestroyControl() noexcept {
         HWND h = hwnd_;
         DestroyWindow(h);
         if (hwnd_ == h) {
-            RemovePropW(h, kControlProp);
-            RemoveWindowSubclass(h, &Control::SubclassProc, 0);
+            Unsubclass(h);
             hwnd_ = nullptr;
         }
     }
@@ -338,7 +351,9 @@ Control* Control::FromHandle(HWND window) {
     if (window == nullptr) {
         return nullptr;
     }
-    return static_cast<Control*>(GetPropW(window, kControlProp));
+    auto& map = Subclassed();
+    auto it = map.find(window);
+    return it == map.end() || it->second.part != 0 ? nullptr : it->second.control;
 }
 
 void Control::CreateControl(DWORD exStyle, const wchar_t* className, const std::wstring& text,
@@ -352,12 +367,39 @@ void Control::CreateControl(DWORD exStyle, const wchar_t* className, const std::
         ThrowLastError();
     }
     hwnd_ = h;
-    SetPropW(h, kControlProp, this);
-    SetWindowSubclass(h, &Control::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    Subclass(h, 0);
 }
 
 void Control::Subclass(HWND window, UINT_PTR part) {
-    SetWindowSubclass(window, &Control::SubclassProc, part, reinterpret_cast<DWORD_PTR>(this));
+    auto& map = Subclassed();
+    if (map.count(window) != 0) {
+        return;
+    }
+    auto original = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(window, GWLP_WNDPROC));
+    map[window] = SubclassEntry{this, part, original};
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Control::SubclassProc));
+}
+
+void Control::Unsubclass(HWND window) noexcept {
+    auto& map = Subclassed();
+    auto it = map.find(window);
+    if (it == map.end()) {
+        return;
+    }
+    if (GetWindowLongPtrW(window, GWLP_WNDPROC) ==
+        reinterpret_cast<LONG_PTR>(&Control::SubclassProc)) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.original));
+    }
+    map.erase(it);
+}
+
+LRESULT Control::DefaultMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto& map = Subclassed();
+    auto it = map.find(window);
+    if (it == map.end()) {
+        return DefWindowProcW(window, msg, wParam, lParam);
+    }
+    return CallWindowProcW(it->second.original, window, msg, wParam, lParam);
 }
 
 bool Control::HandleMessage(UINT, WPARAM, LPARAM, LRESULT&) {
@@ -368,18 +410,21 @@ bool Control::HandleChildMessage(UINT_PTR, HWND, UINT, WPARAM, LPARAM, LRESULT&)
     return false;
 }
 
-LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR data) {
-    auto* self = reinterpret_cast<Control*>(data);
+LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto& map = Subclassed();
+    auto found = map.find(hwnd);
+    if (found == map.end()) {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    SubclassEntry entry = found->second; // the map may change while the message is handled
+    Control* self = entry.control;
+    UINT_PTR id = entry.part;
     if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &Control::SubclassProc, id);
-        if (id == 0) {
-            RemovePropW(hwnd, kControlProp);
-            if (self->hwnd_ == hwnd) {
-                self->hwnd_ = nullptr;
-            }
+        Unsubclass(hwnd);
+        if (id == 0 && self->hwnd_ == hwnd) {
+            self->hwnd_ = nullptr;
         }
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
+        return CallWindowProcW(entry.original, hwnd, msg, wParam, lParam);
     }
     ++HandlerDepthRef();
     LRESULT result = 0;
@@ -405,7 +450,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     }
     --HandlerDepthRef();
     if (!handled) {
-        result = DefSubclassProc(hwnd, msg, wParam, lParam);
+        result = CallWindowProcW(entry.original, hwnd, msg, wParam, lParam);
     }
     return result;
 }

@@ -124,6 +124,8 @@ protected:
     // Subclasses an existing window (for example the edit inside a combo box) so that its
     // messages reach HandleChildMessage.
     void Subclass(HWND window, UINT_PTR part);
+    // The window's own handling of a message, as before it was subclassed.
+    static LRESULT DefaultMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void DestroyControl() noexcept;
 
     // Return true when the message was handled; result is then the answer.
@@ -135,8 +137,8 @@ protected:
     HWND hwnd_ = nullptr;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR data);
+    static void Unsubclass(HWND window) noexcept;
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 } // namespace tk

@@ -273,6 +273,77 @@ TEST_F(BrowserWindowTest, AddressListIsThereWhenItDropsDown) {
     EXPECT_STREQ(text, L"http://first.example/");
 }
 
+TEST_F(BrowserWindowTest, UpAndDownBrowseTheHistoryBeforeTheListHasDroppedDown) {
+    HWND edit = window_->URLS.EditHandle();
+    ASSERT_NE(edit, nullptr);
+    SetFocus(edit);
+    auto key = [edit](WORD vk) { SendMessageW(edit, WM_KEYDOWN, vk, 1); };
+    auto selection = [edit] {
+        DWORD start = 0, end = 0;
+        SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        return std::make_pair(start, end);
+    };
+    window_->URLS.SetText(L"not in the list");
+    key(VK_DOWN);
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.example.com/");
+    EXPECT_EQ(selection(), std::make_pair(DWORD{0}, DWORD{23})) << "the whole entry is selected";
+    key(VK_DOWN);
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.baidu.com/s?tn=trevox_pg");
+    key(VK_DOWN);
+    key(VK_DOWN); // past the last entry: it stays
+    EXPECT_EQ(window_->URLS.Text(), L"http://other.example/");
+    key(VK_UP);
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.baidu.com/s?tn=trevox_pg");
+    key(VK_UP);
+    key(VK_UP); // before the first entry: it stays
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.example.com/");
+    // A typed entry's text: Down goes on from that entry.
+    window_->URLS.SetText(L"http://www.baidu.com/s?tn=trevox_pg");
+    key(VK_DOWN);
+    EXPECT_EQ(window_->URLS.Text(), L"http://other.example/");
+    // A window's own recorded entry is browsed as well.
+    window_->URLS.InsertItem(0, "http://recorded.example/");
+    window_->URLS.SetText(L"");
+    key(VK_DOWN);
+    EXPECT_EQ(window_->URLS.Text(), L"http://recorded.example/");
+    // Once the list has dropped down it selects the entry in the box and the keys go on from
+    // it there.
+    SendMessageW(window_->URLS.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(window_->URLS.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_EQ(window_->URLS.ListCount(), 4);
+    window_->URLS.SetItemIndex(1);
+    key(VK_DOWN);
+    EXPECT_EQ(window_->URLS.Text(), L"http://www.baidu.com/s?tn=trevox_pg");
+}
+
+TEST_F(BrowserWindowTest, WindowsShareTheHistoryUntilOneRecordsAnAddress) {
+    TMDIChild* second = frame_->OpenBrowserWindow(L"KV-2");
+    TMDIChild* third = frame_->OpenBrowserWindow(L"KV-3");
+    const std::vector<std::string> before{
+        "http://www.example.com/", "http://www.baidu.com/s?tn=trevox_pg", "http://other.example/"};
+    EXPECT_EQ(second->URLS.Items(), before);
+    EXPECT_EQ(&second->URLS.Items(), &third->URLS.Items()) << "one list for both windows";
+    stub::Engine* engine = stub::Last();
+    second->URLS.SetText(L"http://typed.example/");
+    second->GoToAddress();
+    kvtest::PumpUntil([engine] { return engine->State() == READYSTATE_COMPLETE; });
+    EXPECT_EQ(
+        second->URLS.Items(),
+        (std::vector<std::string>{"http://typed.example/", "http://www.example.com/",
+                                  "http://www.baidu.com/s?tn=trevox_pg", "http://other.example/"}));
+    EXPECT_EQ(third->URLS.Items(), before) << "the other windows keep what they had";
+    EXPECT_EQ(window_->URLS.Items(), before);
+    EXPECT_EQ(frame_->ListBoxURL.front(), "http://typed.example/");
+    TMDIChild* fourth = frame_->OpenBrowserWindow(L"KV-4");
+    EXPECT_EQ(fourth->URLS.Items(), frame_->ListBoxURL) << "a new window has the recording";
+    // A change made to the frame's history directly reaches the next window too.
+    frame_->ListBoxURL.pop_back();
+    TMDIChild* fifth = frame_->OpenBrowserWindow(L"KV-5");
+    EXPECT_EQ(fifth->URLS.Items().size(), 3u);
+    EXPECT_EQ(fourth->URLS.Items().size(), 4u);
+}
+
 TEST_F(BrowserWindowTest, EnterInTheAddressBoxAndTheGoButtonNavigate) {
     HWND edit = window_->URLS.EditHandle();
     window_->URLS.SetText(L"www.typed.example");

@@ -69,6 +69,10 @@ protected:
 
     std::unique_ptr<host::TEmbeddedBrowser> MakeHost() {
         auto b = std::make_unique<host::TEmbeddedBrowser>();
+        // On a top-level test window the host's dialog watch would rename the dialogs these
+        // tests answer by caption; a browser window's host sits on an MDI child, which never
+        // sees that activation.
+        b->MessagesBoxes.ReplaceCaption = false;
         b->SetParent(parent_.get());
         b->SetBounds(0, 0, 600, 400);
         b->Handle();

@@ -339,13 +339,17 @@ TEST_F(FrameCommandsTest, WindowClosedDuringThePrintWaitEndsTheCommand) {
     stub::Page never;
     never.neverComplete = true;
     stub::SetPage(L"http://slow.example/", never);
-    host::TEmbeddedBrowser::SetWaitLimitMs(400);
+    // Far longer than the test may take: only the close can end the wait in time.
+    host::TEmbeddedBrowser::SetWaitLimitMs(60000);
     w->WebBrowser1->NavigateUrl(L"http://slow.example/");
     stub::ClearCallLog();
     g_closing = w;
     SetTimer(nullptr, 0, 50, CloseWindowTimer);
+    ULONGLONG start = GetTickCount64();
     Menu({L"文件(&A)", L"打印(&P)"});
+    ULONGLONG waited = GetTickCount64() - start;
     g_closing = nullptr;
+    EXPECT_LT(waited, 20000u) << "the print went on waiting for the closed window's page";
     EXPECT_TRUE(kvtest::PumpUntil([&] { return f.BrowserWindowCount() == 0; }, 3000));
     EXPECT_TRUE(kvtest::PumpUntil([&] { return f.Children().empty(); }, 3000));
     for (const auto& entry : stub::CallLog()) {

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,9 @@ public:
     ~RecordingOwner() override { FreeChildren(); }
 
     tk::MDIFrameForm& OwnerFrame() override { return *this; }
-    const std::vector<std::string>& SharedHistory() const override { return history; }
+    std::shared_ptr<const std::vector<std::string>> SharedHistory() const override {
+        return std::make_shared<const std::vector<std::string>>(history);
+    }
     void RecordInSharedHistory(const std::string& address) override {
         calls.push_back("record " + address);
         history.insert(history.begin(), address);

@@ -1,0 +1,247 @@
+// Opening a browser window against a floor: a minimal Win32 program's maximised MDI child with
+// the same controls (a rebar holding a tool bar of four buttons, a hidden check box and a panel
+// with an editable combo box and a button; a status bar with a progress bar), built without
+// drawing and drawn once, as cheap as this system makes it. Both are opened in turn in this
+// process, each time until the message queue is empty (drawing included), so that a busy
+// machine slows both alike. The program's windows use the stand-in engine, which completes a
+// blank page at once, and a 10,000-line history.
+//
+// Prints:
+//   floor_open_window_median <ms>            the minimal child
+//   program_open_window_median <ms>          TMainForm::OpenBrowserWindow
+//   program_vs_floor_open_ratio <x>
+//   program_blank_page_window_<n> <ms>       NavigateBlank of the n-th window (1 and 100)
+#include "app/main_form.h"
+#include "browser_window/mdi_child.h"
+#include "engine_stub/engine_stub.h"
+#include "toolkit/application.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+double NowMs() {
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+void Pump() {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+        if (m.message == WM_QUIT) {
+            continue;
+        }
+        tk::Application::DispatchOne(m);
+    }
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// ---- The floor: plain Win32, no toolkit.
+
+HWND floorClient = nullptr;
+
+LRESULT CALLBACK FloorFrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefFrameProcW(h, floorClient, msg, wp, lp);
+}
+
+LRESULT CALLBACK FloorChildProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SIZE) {
+        HWND rebar = GetDlgItem(h, 1);
+        HWND status = GetDlgItem(h, 2);
+        if (rebar != nullptr && status != nullptr) {
+            SendMessageW(rebar, WM_SIZE, 0, 0);
+            SendMessageW(status, WM_SIZE, 0, 0);
+        }
+    }
+    return DefMDIChildProcW(h, msg, wp, lp);
+}
+
+HWND MakeFloorFrame() {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    WNDCLASSW fc{};
+    fc.lpfnWndProc = FloorFrameProc;
+    fc.hInstance = inst;
+    fc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
+    fc.lpszClassName = L"floorFrame";
+    RegisterClassW(&fc);
+    WNDCLASSW cc{};
+    cc.lpfnWndProc = FloorChildProc;
+    cc.hInstance = inst;
+    cc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    cc.lpszClassName = L"floorChild";
+    RegisterClassW(&cc);
+    HWND frame = CreateWindowExW(0, L"floorFrame", L"floor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                                 0, 0, 750, 387, nullptr, nullptr, inst, nullptr);
+    CLIENTCREATESTRUCT ccs{};
+    ccs.idFirstChild = 1000;
+    floorClient = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                  WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 26, 740, 300, frame,
+                                  nullptr, inst, &ccs);
+    ShowWindow(frame, SW_SHOWNORMAL);
+    return frame;
+}
+
+void OpenFloorChild(HIMAGELIST images, HFONT font, int n) {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    MDICREATESTRUCTW mcs{};
+    mcs.szClass = L"floorChild";
+    mcs.szTitle = L"KV";
+    mcs.hOwner = inst;
+    mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
+    mcs.style = WS_MAXIMIZE | WS_VISIBLE | WS_CLIPCHILDREN;
+    auto h = reinterpret_cast<HWND>(
+        SendMessageW(floorClient, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+    HWND rebar =
+        CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
+                            RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER | CCS_TOP,
+                        0, 0, 0, 0, h, reinterpret_cast<HMENU>(1), inst, nullptr);
+    HWND tb = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
+                              WS_CHILD | WS_VISIBLE | CCS_NODIVIDER | CCS_NORESIZE |
+                                  CCS_NOPARENTALIGN | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT,
+                              0, 0, 100, 30, rebar, nullptr, inst, nullptr);
+    SendMessageW(tb, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(tb, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    SendMessageW(tb, TB_SETBUTTONSIZE, 0, MAKELPARAM(30, 29));
+    TBBUTTON buttons[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        buttons[i].iBitmap = i;
+        buttons[i].idCommand = i + 1;
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = BTNS_BUTTON;
+        buttons[i].iString = -1;
+    }
+    SendMessageW(tb, TB_ADDBUTTONSW, 4, reinterpret_cast<LPARAM>(buttons));
+    HWND check = CreateWindowExW(0, WC_BUTTONW, L"不用代理", WS_CHILD | BS_AUTOCHECKBOX, 0, 0, 73,
+                                 20, rebar, nullptr, inst, nullptr);
+    SendMessageW(check, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND panel = CreateWindowExW(WS_EX_CONTROLPARENT, L"STATIC", L"",
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 376, 25, rebar,
+                                 nullptr, inst, nullptr);
+    HWND combo = CreateWindowExW(
+        0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
+        0, 2, 318, 300, panel, nullptr, inst, nullptr);
+    SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND go = CreateWindowExW(0, WC_BUTTONW, L"转到", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 319, 0,
+                              57, 24, panel, nullptr, inst, nullptr);
+    SendMessageW(go, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    HWND bands[3] = {tb, check, panel};
+    int widths[3] = {133, 83, 435};
+    for (int i = 0; i < 3; ++i) {
+        REBARBANDINFOW rb{};
+        rb.cbSize = sizeof(rb);
+        rb.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE;
+        rb.fStyle = RBBS_CHILDEDGE | RBBS_GRIPPERALWAYS | (i == 1 ? RBBS_HIDDEN : 0);
+        rb.hwndChild = bands[i];
+        rb.cxMinChild = i == 0 ? 120 : 73;
+        rb.cyMinChild = i == 0 ? 29 : 25;
+        rb.cx = static_cast<UINT>(widths[i]);
+        SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&rb));
+    }
+    HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0,
+                                  0, 0, 0, h, reinterpret_cast<HMENU>(2), inst, nullptr);
+    int parts[3] = {0, 100, -1};
+    SendMessageW(status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
+    CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 2, 2, 96, 16, status, nullptr,
+                    inst, nullptr);
+    SendMessageW(rebar, WM_SIZE, 0, 0);
+    SendMessageW(status, WM_SIZE, 0, 0);
+    SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    // The caption is numbered once the window exists, as the program does.
+    SetWindowTextW(h, (L"KV-" + std::to_wstring(n)).c_str());
+}
+
+std::wstring TempFolder() {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    std::wstring p =
+        std::wstring(base) + L"kvbench-floor-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(p.c_str(), nullptr);
+    return p + L"\\";
+}
+
+} // namespace
+
+int main() {
+    if (FAILED(OleInitialize(nullptr))) {
+        return 2;
+    }
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
+                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    tk::Application::Initialize(GetModuleHandleW(nullptr));
+    {
+        stub::ScopedRegistration engine;
+        std::wstring folder = TempFolder();
+        TFrameStart start;
+        start.programFolder = folder;
+        start.settingsPath = folder + L"kvbr.ini";
+        start.useCommandLine = false;
+        TMainForm frame(start);
+        frame.ListBoxURL.clear();
+        for (int i = 0; i < 10000; ++i) {
+            frame.ListBoxURL.push_back("http://www.example" + std::to_string(i) +
+                                       ".com/some/path/page.html");
+        }
+        ShowWindow(frame.Handle(), SW_SHOWNORMAL);
+        Pump();
+        tk::Application::RunIdleHandlers();
+
+        HWND floorFrame = MakeFloorFrame();
+        HIMAGELIST images = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 5, 4);
+        HFONT font =
+            CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"宋体");
+        Pump();
+
+        std::vector<double> floorTimes, programTimes;
+        for (int n = 1; n <= 100; ++n) {
+            double t0 = NowMs();
+            OpenFloorChild(images, font, n);
+            Pump();
+            double t1 = NowMs();
+            TMDIChild* w = frame.OpenBrowserWindow(L"KV-" + std::to_wstring(n));
+            Pump();
+            double t2 = NowMs();
+            host::WaitResult r = w->WebBrowser1->NavigateBlank();
+            double t3 = NowMs();
+            if (r != host::WaitResult::Complete) {
+                std::fprintf(stderr, "blank page of window %d not complete\n", n);
+            }
+            Pump();
+            tk::Application::RunIdleHandlers();
+            floorTimes.push_back(t1 - t0);
+            programTimes.push_back(t2 - t1);
+            if (n == 1 || n == 100) {
+                std::printf("program_blank_page_window_%d %.2f ms\n", n, t3 - t2);
+            }
+        }
+        double floorMs = Median(floorTimes);
+        double programMs = Median(programTimes);
+        std::printf("floor_open_window_median %.1f ms\n", floorMs);
+        std::printf("program_open_window_median %.1f ms\n", programMs);
+        std::printf("program_vs_floor_open_ratio %.2f x\n", programMs / floorMs);
+        frame.FreeChildren();
+        DestroyWindow(floorFrame);
+        DeleteObject(font);
+        ImageList_Destroy(images);
+        DeleteFileW((folder + L"kvbr.ini").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+    OleUninitialize();
+    return 0;
+}

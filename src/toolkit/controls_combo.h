@@ -1,0 +1,72 @@
+// Combo boxes: a drop-down list or an editable box with auto-completion.
+#pragma once
+
+#include "toolkit/window.h"
+
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tk {
+
+// Combo box: a drop-down list (selection only) or an editable box with auto-completion.
+// Items are ANSI lines as stored; the control shows them converted. The list can be long (a
+// whole address history or site list), so the control's own list is filled only when it is
+// first needed; until then the editable box browses the stored items with Up and Down itself.
+class ComboBox : public Control {
+public:
+    enum class Kind { DropDownList, DropDown };
+    void Create(HWND parent, Kind kind, int left, int top, int width, int dropHeight, HFONT font);
+
+    const std::vector<std::string>& Items() const;
+    void SetItems(std::vector<std::string> items);
+    // Items shared with others and never changed in place: the box copies them only when it
+    // changes its own items.
+    void SetSharedItems(std::shared_ptr<const std::vector<std::string>> items);
+    void InsertItem(size_t position, std::string ansi);
+    void MoveItemToFront(size_t index);
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // Drop-down list: the selected item's text; editable: the edit text.
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    void SetItemHeight(int height);
+    HWND EditHandle() const { return edit_; }
+    // Entries shown by the control's list (filled when it is first needed: dropped down,
+    // focused as a drop-down list, or an item selected).
+    int ListCount() const;
+
+    // Completion from the first item that begins with the typed text, ignoring case.
+    bool AutoComplete = true;
+    std::function<void()> OnCloseUp;
+    std::function<void()> OnChange;
+    // Key pressed in the box (not consumed).
+    std::function<void(WORD key)> OnKeyDown;
+
+protected:
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    bool HandleChildMessage(UINT_PTR part, HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
+                            LRESULT& result) override;
+
+private:
+    void Complete();
+    void FillList();
+    void ResetList();
+    std::vector<std::string>& OwnItems();
+    // Up or Down in the editable box before its list is filled: the neighbouring stored item.
+    void Browse(int step);
+    std::shared_ptr<const std::vector<std::string>> shared_;
+    std::vector<std::string> own_;
+    bool owned_ = true;
+    bool listFilled_ = false;
+    HWND list_ = nullptr;
+    int browsed_ = -1; // the item Up/Down last put into the box
+    HWND edit_ = nullptr;
+    Kind kind_ = Kind::DropDownList;
+    bool deleting_ = false; // last key removed text: no completion for it
+};
+
+} // namespace tk
