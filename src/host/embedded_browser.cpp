@@ -935,7 +935,8 @@ WaitResult TEmbeddedBrowser::NavigateBlank() {
     if (alive.expired()) {
         return WaitResult::HostDestroyed;
     }
-    return WaitForComplete();
+    // The mark was cleared above: a failure reported inside the navigate call is this page's.
+    return Wait();
 }
 
 DWORD TEmbeddedBrowser::WaitLimitMs() {
@@ -954,6 +955,10 @@ WaitResult TEmbeddedBrowser::WaitForComplete() {
     // Only a failure reported during this wait counts: an earlier one says nothing about the
     // page that is loading now (a refresh, or a local file whose BeforeNavigate2 is late).
     navigationFailed_ = false;
+    return Wait();
+}
+
+WaitResult TEmbeddedBrowser::Wait() {
     std::weak_ptr<int> alive = alive_;
     ULONGLONG lastSign = GetTickCount64();
     uint64_t seenEvents = eventCount_;

@@ -209,6 +209,8 @@ private:
     friend class HostCallbacks;
 
     void Load();
+    // WaitForComplete without clearing an earlier failure.
+    WaitResult Wait();
     HRESULT ScriptError(VARIANT* in, VARIANT* out);
     HRESULT TrackOwnMenu(DWORD id, POINT* pt, IUnknown* target);
     void NotifyDownloadControl();
