@@ -3,9 +3,9 @@
 // Creates the control object on first use (after construction, so that a derived host's answers
 // to the engine's first questions are its own), completes it (client site, InitNew, sinks),
 // keeps it in-place active inside a parent window, reads and writes its properties by dispatch
-// id, and routes the calls of its event interface to InvokeEvent. The COM objects that the control calls back
-// (client site, sinks) are separate reference-counted objects that outlive this one if the
-// control keeps them: after destruction they answer without touching it.
+// id, and routes the calls of its event interface to InvokeEvent. The COM objects that the control
+// calls back (client site, sinks) are separate reference-counted objects that outlive this one if
+// the control keeps them: after destruction they answer without touching it.
 #pragma once
 
 #include <windows.h>
