@@ -11,20 +11,18 @@
 // sort), _icon_index (asked when the item is drawn, not while building) and
 // _type_name_by_absolute_identity (not used while building: it binds the folder again for
 // every item).
+#include "bench_support.h"
 #include "favorites/favorites_menu.h"
 #include "favorites/shell_items.h"
-#include "toolkit/application.h"
 #include "win32/support/favorites_folder.h"
-
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
+
+using namespace kvbench;
 
 namespace {
 
@@ -37,11 +35,6 @@ constexpr int kRuns = 7;
 
 double Ms(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void Fill(const std::wstring& root) {
@@ -132,12 +125,9 @@ void Breakdown(fav::TFavoritesMenu& menu) {
 } // namespace
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
     {
         kvtest::FavoritesSandbox sandbox;
         Fill(sandbox.Path());

@@ -3,17 +3,14 @@
 //    and the frame idle, with the stand-in engine.
 // 2. Side by side under the platform's own engine: Wine's iexplore.exe about:blank from
 //    process start to its window shown, and kvbr.exe (beside this program) to its frame shown.
-#include "app/main_form.h"
+#include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
-#include "toolkit/application.h"
-
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
 
 #include <cstdio>
 #include <string>
+
+using namespace kvbench;
 
 namespace {
 
@@ -103,31 +100,15 @@ std::wstring ModuleFolder() {
 } // namespace
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
-                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder =
-        std::wstring(temp) + L"kvstartup-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(folder.c_str(), nullptr);
-    folder += L"\\";
+    std::wstring folder = TempFolder(L"kvstartup");
     {
         stub::ScopedRegistration engine;
-        TFrameStart start;
-        start.programFolder = folder;
-        start.settingsPath = folder + L"kvbr.ini";
-        start.useCommandLine = false;
-        TMainForm frame(start);
+        TMainForm frame(StartIn(folder));
         frame.Show(SW_SHOWNORMAL); // returns once the first window's blank page is complete
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-            tk::Application::DispatchOne(m);
-        }
+        Pump();
         tk::Application::RunIdleHandlers();
         double ms = NowFileTimeMs() - ProcessCreationMs(GetCurrentProcess());
         std::printf("frame_startup_stub_engine %.1f ms\n", ms);

@@ -1,85 +1,28 @@
 // Opening browser windows with a 10,000-line history (the 1st, 10th, 50th and 100th window),
 // memory per open window, and one idle resynchronisation of the tab strip with 100 windows
 // open when nothing changed. Stand-in engine, in this process.
-#include "app/main_form.h"
+#include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
-#include "toolkit/application.h"
 
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
-#include <psapi.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-namespace {
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            continue;
-        }
-        tk::Application::DispatchOne(m);
-    }
-}
-
-size_t PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof(pmc);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                         sizeof(pmc));
-    // Wine reports the commit charge here; PrivateUsage stays 0 there.
-    return pmc.PagefileUsage;
-}
-
-std::wstring TempFolder() {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::wstring p = std::wstring(base) + L"kvbench-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(p.c_str(), nullptr);
-    return p + L"\\";
-}
-
-} // namespace
+using namespace kvbench;
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
-                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
     int rc = 0;
     {
         stub::ScopedRegistration engine;
-        std::wstring folder = TempFolder();
-        TFrameStart start;
-        start.programFolder = folder;
-        start.settingsPath = folder + L"kvbr.ini";
-        start.useCommandLine = false;
-        TMainForm frame(start);
-        frame.ListBoxURL.clear();
-        for (int i = 0; i < 10000; ++i) {
-            frame.ListBoxURL.push_back("http://www.example" + std::to_string(i) +
-                                       ".com/some/path/page.html");
-        }
+        std::wstring folder = TempFolder(L"kvbench");
+        TMainForm frame(StartIn(folder));
+        FillHistory(frame, 10000);
         // Shown without its first-show handler, so that the first window is measured too.
-        ShowWindow(frame.Handle(), SW_SHOWNORMAL);
-        Pump();
-        tk::Application::RunIdleHandlers();
+        ShowSettled(frame);
 
         size_t memoryBefore = PrivateBytes();
         int opened = frame.BrowserWindowCount();
@@ -87,14 +30,10 @@ int main() {
             double t0 = NowMs();
             TMDIChild* w = frame.OpenBrowserWindow(L"KV-" + std::to_wstring(n));
             double t1 = NowMs();
-            host::WaitResult r = w->WebBrowser1->NavigateBlank();
-            double t2 = NowMs();
-            if (r != host::WaitResult::Complete) {
-                std::fprintf(stderr, "blank page of window %d not complete\n", n);
-            }
+            double blankMs = BlankPageMs(*w, n);
             if (n == 1 || n == 10 || n == 50 || n == 100) {
                 std::printf("frame_open_window_%d_history_10k %.2f ms\n", n, t1 - t0);
-                std::printf("frame_blank_page_window_%d %.2f ms\n", n, t2 - t1);
+                std::printf("frame_blank_page_window_%d %.2f ms\n", n, blankMs);
             }
             Pump();
             tk::Application::RunIdleHandlers();
@@ -111,8 +50,7 @@ int main() {
             frame.ActionList1Update();
             samples.push_back((NowMs() - t0) * 1000.0);
         }
-        std::sort(samples.begin(), samples.end());
-        std::printf("frame_idle_resync_100_windows %.1f us\n", samples[samples.size() / 2]);
+        std::printf("frame_idle_resync_100_windows %.1f us\n", Median(samples));
         if (frame.BrowserWindowCount() != 100) {
             std::fprintf(stderr, "expected 100 windows, have %d\n", frame.BrowserWindowCount());
             rc = 1;

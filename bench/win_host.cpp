@@ -1,25 +1,22 @@
 // Creating, in-place activating and destroying one browser host, and the memory each live
 // host adds; with the stand-in engine and with the platform's own WebBrowser control.
 // Prints "name value unit" lines.
+#include "bench_support.h"
 #include "engine_stub/engine_stub.h"
 #include "host/embedded_browser.h"
-#include "toolkit/application.h"
 
-#include <commctrl.h>
-#include <ole2.h>
-#include <psapi.h>
-
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
+using namespace kvbench;
+
 namespace {
 
 HWND g_parent = nullptr;
 
-void Pump() {
+void Settle() {
     tk::Application::ProcessMessages();
 }
 
@@ -38,35 +35,25 @@ double MedianMicros(int runs) {
         { auto b = MakeHost(); }
         auto end = std::chrono::steady_clock::now();
         times.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-        Pump();
+        Settle();
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof(pmc);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                         sizeof(pmc));
-    // Wine reports the commit charge in PagefileUsage and leaves PrivateUsage at 0.
-    return pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage;
+    return Median(times);
 }
 
 double KilobytesPerLiveHost(int count) {
     {
         auto warm = MakeHost(); // first-use costs (DLLs, classes) are not per host
     }
-    Pump();
-    SIZE_T before = PrivateBytes();
+    Settle();
+    size_t before = PrivateBytes();
     std::vector<std::unique_ptr<host::TEmbeddedBrowser>> hosts;
     for (int i = 0; i < count; ++i) {
         hosts.push_back(MakeHost());
     }
-    Pump();
-    SIZE_T after = PrivateBytes();
+    Settle();
+    size_t after = PrivateBytes();
     hosts.clear();
-    Pump();
+    Settle();
     return (static_cast<double>(after) - static_cast<double>(before)) / 1024.0 / count;
 }
 
@@ -79,12 +66,9 @@ void Measure(const char* engine) {
 } // namespace
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
     g_parent = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
                                480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     int rc = 0;

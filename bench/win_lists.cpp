@@ -10,72 +10,16 @@
 //   lists_address_first_down_key_<n> <ms>     first Down key in a new window's address box
 //   lists_address_first_dropdown_<n> <ms>     first drop-down of that address box
 //   lists_memory_per_window_history_50mb <KB> memory of each window after the first
-#include "app/main_form.h"
+#include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
-#include "toolkit/application.h"
-
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <string>
-#include <vector>
+
+using namespace kvbench;
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            continue;
-        }
-        tk::Application::DispatchOne(m);
-    }
-}
-
-size_t CommitBytes() {
-    PROCESS_MEMORY_COUNTERS_EX pmc{};
-    pmc.cb = sizeof(pmc);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc),
-                         sizeof(pmc));
-    // Wine reports the commit charge here; PrivateUsage stays 0 there.
-    return pmc.PagefileUsage;
-}
-
-std::wstring MakeFolder(const wchar_t* name) {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::wstring p =
-        std::wstring(base) + name + L"-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(p.c_str(), nullptr);
-    return p;
-}
-
-void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD done = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(f);
-}
-
-TFrameStart StartIn(const std::wstring& folder) {
-    TFrameStart start;
-    start.programFolder = folder;
-    start.settingsPath = folder + L"kvbr.ini";
-    start.useCommandLine = false;
-    return start;
-}
 
 double DropDown(HWND combo) {
     double t0 = NowMs();
@@ -88,7 +32,7 @@ double DropDown(HWND combo) {
 }
 
 void SiteList() {
-    std::wstring folder = MakeFolder(L"kvbench-sites");
+    std::wstring folder = TempFolder(L"kvbench-sites");
     {
         double t0 = NowMs();
         TMainForm frame(StartIn(folder));
@@ -114,14 +58,10 @@ void SiteList() {
 }
 
 void AddressBox(int entries) {
-    std::wstring folder = MakeFolder(L"kvbench-address");
+    std::wstring folder = TempFolder(L"kvbench-address");
     {
         TMainForm frame(StartIn(folder));
-        frame.ListBoxURL.clear();
-        for (int i = 0; i < entries; ++i) {
-            frame.ListBoxURL.push_back("http://www.example" + std::to_string(i) +
-                                       ".com/some/path/page.html");
-        }
+        FillHistory(frame, entries);
         ShowWindow(frame.Handle(), SW_SHOWNORMAL);
         Pump();
         TMDIChild* w = frame.OpenBrowserWindow(L"KV-1");
@@ -142,7 +82,7 @@ void AddressBox(int entries) {
 }
 
 void HistoryMemory() {
-    std::wstring folder = MakeFolder(L"kvbench-memory");
+    std::wstring folder = TempFolder(L"kvbench-memory");
     {
         TMainForm frame(StartIn(folder));
         frame.ListBoxURL.clear();
@@ -154,13 +94,13 @@ void HistoryMemory() {
         Pump();
         frame.OpenBrowserWindow(L"KV-1");
         Pump();
-        size_t before = CommitBytes();
+        size_t before = PrivateBytes();
         constexpr int kExtra = 5;
         for (int i = 0; i < kExtra; ++i) {
             frame.OpenBrowserWindow(L"KV-" + std::to_wstring(i + 2));
             Pump();
         }
-        size_t after = CommitBytes();
+        size_t after = PrivateBytes();
         std::printf("lists_memory_per_window_history_50mb %.0f KB\n",
                     (static_cast<double>(after) - static_cast<double>(before)) / 1024.0 / kExtra);
         frame.FreeChildren();
@@ -172,13 +112,9 @@ void HistoryMemory() {
 } // namespace
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
-                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
     {
         stub::ScopedRegistration engine;
         SiteList();

@@ -5,47 +5,30 @@
 // Prints:
 //   navigation_record_move_100k <median> us    address present near the end, moved to the top
 //   navigation_record_insert_100k <median> us  address absent, inserted at the top
-#include "app/main_form.h"
+#include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
-#include "toolkit/application.h"
 #include "toolkit/system_codec.h"
 
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
-
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
+using namespace kvbench;
+
 namespace {
 
 constexpr size_t kLines = 100000;
 constexpr int kRuns = 101;
-
-std::wstring TempFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temp);
-    std::wstring path =
-        std::wstring(temp) + L"kvbench-nav-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
-    CreateDirectoryW(path.c_str(), nullptr);
-    return path;
-}
 
 void WriteHistory(const std::wstring& path) {
     std::string bytes;
     for (size_t i = 0; i < kLines; ++i) {
         bytes += "http://site" + std::to_string(i) + ".example/page.html\r\n";
     }
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD done = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    CloseHandle(f);
+    WriteFileBytes(path, bytes);
 }
 
 // One navigation start with the record mark set, as after an entered address.
@@ -69,31 +52,18 @@ double RecordOnce(TMDIChild& w, const std::string& url) {
     return std::chrono::duration<double, std::micro>(end - start).count();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
-                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
     int rc = 0;
     {
         stub::ScopedRegistration engine;
-        std::wstring folder = TempFolder();
+        std::wstring folder = TempFolder(L"kvbench-nav");
         WriteHistory(folder + L"UrlsList.txt");
-        TFrameStart start;
-        start.programFolder = folder;
-        start.settingsPath = folder + L"kvbr.ini";
-        start.useCommandLine = false;
-        auto frame = std::make_unique<TMainForm>(start);
+        auto frame = std::make_unique<TMainForm>(StartIn(folder));
         frame->Show(SW_SHOWNORMAL);
         tk::Application::ProcessMessages();
         TMDIChild* w = frame->ActiveBrowserWindow();

@@ -11,43 +11,17 @@
 //   program_open_window_median <ms>          TMainForm::OpenBrowserWindow
 //   program_vs_floor_open_ratio <x>
 //   program_blank_page_window_<n> <ms>       NavigateBlank of the n-th window (1 and 100)
-#include "app/main_form.h"
+#include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
-#include "toolkit/application.h"
 
-#include <windows.h>
-#include <commctrl.h>
-#include <ole2.h>
-
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+using namespace kvbench;
+
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-void Pump() {
-    MSG m;
-    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-        if (m.message == WM_QUIT) {
-            continue;
-        }
-        tk::Application::DispatchOne(m);
-    }
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
 
 // ---- The floor: plain Win32, no toolkit.
 
@@ -69,20 +43,19 @@ LRESULT CALLBACK FloorChildProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefMDIChildProcW(h, msg, wp, lp);
 }
 
+void RegisterFloorClass(const wchar_t* name, WNDPROC proc, int background) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = GetSysColorBrush(background);
+    wc.lpszClassName = name;
+    RegisterClassW(&wc);
+}
+
 HWND MakeFloorFrame() {
     HINSTANCE inst = GetModuleHandleW(nullptr);
-    WNDCLASSW fc{};
-    fc.lpfnWndProc = FloorFrameProc;
-    fc.hInstance = inst;
-    fc.hbrBackground = GetSysColorBrush(COLOR_APPWORKSPACE);
-    fc.lpszClassName = L"floorFrame";
-    RegisterClassW(&fc);
-    WNDCLASSW cc{};
-    cc.lpfnWndProc = FloorChildProc;
-    cc.hInstance = inst;
-    cc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    cc.lpszClassName = L"floorChild";
-    RegisterClassW(&cc);
+    RegisterFloorClass(L"floorFrame", FloorFrameProc, COLOR_APPWORKSPACE);
+    RegisterFloorClass(L"floorChild", FloorChildProc, COLOR_BTNFACE);
     HWND frame = CreateWindowExW(0, L"floorFrame", L"floor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                  0, 0, 750, 387, nullptr, nullptr, inst, nullptr);
     CLIENTCREATESTRUCT ccs{};
@@ -166,41 +139,18 @@ void OpenFloorChild(HIMAGELIST images, HFONT font, int n) {
     SetWindowTextW(h, (L"KV-" + std::to_wstring(n)).c_str());
 }
 
-std::wstring TempFolder() {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::wstring p =
-        std::wstring(base) + L"kvbench-floor-" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(p.c_str(), nullptr);
-    return p + L"\\";
-}
-
 } // namespace
 
 int main() {
-    if (FAILED(OleInitialize(nullptr))) {
+    if (!StartUp()) {
         return 2;
     }
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_COOL_CLASSES | ICC_BAR_CLASSES |
-                                              ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&icc);
-    tk::Application::Initialize(GetModuleHandleW(nullptr));
     {
         stub::ScopedRegistration engine;
-        std::wstring folder = TempFolder();
-        TFrameStart start;
-        start.programFolder = folder;
-        start.settingsPath = folder + L"kvbr.ini";
-        start.useCommandLine = false;
-        TMainForm frame(start);
-        frame.ListBoxURL.clear();
-        for (int i = 0; i < 10000; ++i) {
-            frame.ListBoxURL.push_back("http://www.example" + std::to_string(i) +
-                                       ".com/some/path/page.html");
-        }
-        ShowWindow(frame.Handle(), SW_SHOWNORMAL);
-        Pump();
-        tk::Application::RunIdleHandlers();
+        std::wstring folder = TempFolder(L"kvbench-floor");
+        TMainForm frame(StartIn(folder));
+        FillHistory(frame, 10000);
+        ShowSettled(frame);
 
         HWND floorFrame = MakeFloorFrame();
         HIMAGELIST images = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 5, 4);
@@ -217,17 +167,13 @@ int main() {
             TMDIChild* w = frame.OpenBrowserWindow(L"KV-" + std::to_wstring(n));
             Pump();
             double t2 = NowMs();
-            host::WaitResult r = w->WebBrowser1->NavigateBlank();
-            double t3 = NowMs();
-            if (r != host::WaitResult::Complete) {
-                std::fprintf(stderr, "blank page of window %d not complete\n", n);
-            }
+            double blankMs = BlankPageMs(*w, n);
             Pump();
             tk::Application::RunIdleHandlers();
             floorTimes.push_back(t1 - t0);
             programTimes.push_back(t2 - t1);
             if (n == 1 || n == 100) {
-                std::printf("program_blank_page_window_%d %.2f ms\n", n, t3 - t2);
+                std::printf("program_blank_page_window_%d %.2f ms\n", n, blankMs);
             }
         }
         double floorMs = Median(floorTimes);
