@@ -400,6 +400,14 @@ void TMainForm::ApplyDpi(UINT dpi) {
     if (dpi == 0 || !CoolBar1.HandleAllocated()) {
         return;
     }
+    // Only top-level windows hear of the change: the browser windows follow the frame, and
+    // windows opened from now on are built for it.
+    dpi_ = dpi;
+    for (tk::MDIChildForm* c : Children()) {
+        if (!c->Closing()) {
+            static_cast<TMDIChild*>(c)->ApplyDpi(dpi);
+        }
+    }
     auto S = [dpi](int px) { return MulDiv(px, static_cast<int>(dpi), 96); };
     // The new font goes to the controls before the old one is deleted.
     tk::Font font(L"宋体", 12, GB2312_CHARSET, dpi);

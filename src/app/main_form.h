@@ -68,6 +68,7 @@ public:
     std::shared_ptr<const std::vector<std::string>> SharedHistory() const override;
     void RecordInSharedHistory(const std::string& address) override;
     bool PopupBlocking() const override { return N14.Checked(); }
+    unsigned WindowDpi() const override { return dpi_; }
     TMDIChild* OpenBrowserWindow(const std::wstring& caption) override; // creates, captions,
                                                                         // registers its tab;
                                                                         // it becomes active
@@ -166,6 +167,7 @@ private:
     mutable std::shared_ptr<const std::vector<std::string>> historySnapshot_;
     HACCEL accelerators_ = nullptr;
     int acceleratorFilter_ = 0;
+    UINT dpi_ = 0; // the scale last announced to the frame; 0 until one is
 };
 
 extern TMainForm* MainForm;

@@ -48,8 +48,13 @@ int windowsInCreation = 0;
 TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
     : tk::MDIChildForm(owner.OwnerFrame()), owner_(owner) {
     tk::MDIFrameForm& frame = owner.OwnerFrame();
+    // Built on the frame's scale, which follows the frame's moves between monitors.
+    dpi_ = owner.WindowDpi();
+    if (dpi_ == 0) {
+        dpi_ = tk::DpiOf(frame.Handle());
+    }
     // Font "宋体", GB2312, 9 points.
-    font_ = tk::Font(L"宋体", -12, GB2312_CHARSET, tk::DpiOf(frame.Handle()));
+    font_ = tk::Font(L"宋体", -12, GB2312_CHARSET, dpi_);
     ++windowsInCreation;
     try {
         CreateChild(L"KV", font_.Handle());
@@ -95,7 +100,6 @@ void TMDIChild::FormCreate() {
 void TMDIChild::CreateControls() {
     HWND h = tk::Form::Handle();
     HFONT font = font_.Handle();
-    auto S = [h](int px) { return tk::Scale(h, px); };
 
     BackAction.Caption = L"Back";
     BackAction.ImageIndex = 0;
@@ -122,8 +126,8 @@ void TMDIChild::CreateControls() {
     o.wrapable = false;
     o.tooltips = false;
     ToolBar1.Create(CoolBar1.Handle(), o);
-    NavigatorImages = CreateNavigatorImages(h, false);
-    NavigatorHotImages = CreateNavigatorImages(h, true);
+    NavigatorImages = CreateNavigatorImages(dpi_, false);
+    NavigatorHotImages = CreateNavigatorImages(dpi_, true);
     ToolBar1.SetImages(NavigatorImages.Handle(), NavigatorHotImages.Handle());
     SendMessageW(ToolBar1.Handle(), TB_SETBUTTONSIZE, 0,
                  MAKELPARAM(S(kNavButtonWidth), S(kNavButtonHeight)));
@@ -143,10 +147,10 @@ void TMDIChild::CreateControls() {
     URLS.AutoComplete = true;
     URLS.OnKeyDown = [this](WORD key) { URLSKeyDown(key); };
     SpeedButton1.Create(Panel1.Handle(), L"转到", S(kGoLeft), 0, S(kGoWidth), S(kGoHeight), font);
-    SpeedButton1.SetGlyph(CreateGoGlyph(h));
+    SpeedButton1.SetGlyph(CreateGoGlyph(dpi_));
     SpeedButton1.OnClick = [this] { SpeedButton1Click(); };
     // URLS follows all four sides of the panel, the go button its top right corner.
-    Panel1.OnResize = [this, S](int width, int) {
+    Panel1.OnResize = [this](int width, int) {
         int urlsWidth = width - (S(kPanelWidth) - S(kUrlsWidth));
         URLS.SetBounds(0, S(kUrlsTop), urlsWidth < 0 ? 0 : urlsWidth, S(300));
         SpeedButton1.SetBounds(width - (S(kPanelWidth) - S(kGoLeft)), 0, S(kGoWidth), S(kGoHeight));
@@ -159,7 +163,7 @@ void TMDIChild::CreateControls() {
     // Its band is hidden; not every cool bar hides the child of a hidden band.
     CheckBox1.SetVisible(false);
 
-    StatusBar1.Create(h, {0, 100, 50}, kStatusHeight, font);
+    StatusBar1.Create(h, {0, 100, 50}, kStatusHeight, font, dpi_);
     FProgressBar.Create(StatusBar1.Handle(), S(kProgressLeft), S(kProgressTop), S(kProgressWidth),
                         S(kProgressHeight));
     FProgressBar.SetRange(0, 100);
@@ -240,6 +244,50 @@ void TMDIChild::Layout() {
         int height = bottom - top;
         WebBrowser1->SetBounds(0, top, r.right, height < 0 ? 0 : height);
     }
+}
+
+int TMDIChild::S(int pixels) const {
+    return MulDiv(pixels, static_cast<int>(dpi_), 96);
+}
+
+void TMDIChild::ApplyDpi(UINT dpi) {
+    if (dpi == 0 || dpi == dpi_ || !CoolBar1.HandleAllocated() || !StatusBar1.HandleAllocated()) {
+        return;
+    }
+    dpi_ = dpi;
+    // The new font and pictures go to the controls before the old ones are deleted.
+    tk::Font font(L"宋体", -12, GB2312_CHARSET, dpi);
+    SendMessageW(tk::Form::Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font.Handle()), FALSE);
+    tk::Control* texts[] = {&CheckBox1, &URLS, &SpeedButton1, &StatusBar1};
+    for (tk::Control* c : texts) {
+        c->SetFont(font.Handle());
+    }
+    font_ = std::move(font);
+
+    tk::ImageList images = CreateNavigatorImages(dpi, false);
+    tk::ImageList hotImages = CreateNavigatorImages(dpi, true);
+    HWND bar = ToolBar1.Handle();
+    SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(S(23), S(23)));
+    ToolBar1.SetImages(images.Handle(), hotImages.Handle());
+    NavigatorImages = std::move(images);
+    NavigatorHotImages = std::move(hotImages);
+    SendMessageW(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(S(kNavButtonWidth), S(kNavButtonHeight)));
+    SIZE tb = ToolBar1.IdealSize();
+    ToolBar1.SetBounds(0, 0, tb.cx, S(kNavButtonHeight));
+    SpeedButton1.SetGlyph(CreateGoGlyph(dpi));
+    CheckBox1.SetBounds(0, 0, S(kCheckBandWidth - 10), S(20));
+    URLS.SetItemHeight(S(kUrlsItemHeight));
+    Panel1.SetBounds(0, 0, S(kPanelWidth), S(kPanelHeight));
+
+    // The bands in the order they were added; the user may have moved them since.
+    CoolBar1.SetBandSizes(0, tb.cx, S(kNavButtonHeight), S(kNavBandWidth));
+    CoolBar1.SetBandSizes(1, S(kCheckBandWidth - 10), S(20), S(kCheckBandWidth));
+    CoolBar1.SetBandSizes(2, S(120), S(kPanelHeight), S(kAddressBandWidth));
+
+    StatusBar1.ApplyDpi(dpi);
+    FProgressBar.SetBounds(S(kProgressLeft), S(kProgressTop), S(kProgressWidth),
+                           S(kProgressHeight));
+    Layout();
 }
 
 // ---- Closing

@@ -81,6 +81,10 @@ public:
 
     IBrowserWindowOwner& Owner() const { return owner_; }
 
+    // Fonts, pictures and bars for a screen of dpi dots per inch: only the frame hears of a
+    // move to a monitor of another scale, and passes it on.
+    void ApplyDpi(UINT dpi);
+
 protected:
     ~TMDIChild() override;
     void DoCloseQuery(bool& canClose) override;
@@ -92,7 +96,10 @@ private:
     void CreateControls();
     void CreateBrowser();
     void Layout();
+    // Design pixels at 96 DPI on the window's current scale.
+    int S(int pixels) const;
 
     IBrowserWindowOwner& owner_;
+    UINT dpi_ = 96;
     bool layoutPending_ = false; // resized while hidden behind a window being created
 };

@@ -63,8 +63,8 @@ std::vector<uint32_t> Picture(int index, bool hot, int size, double scale) {
 
 } // namespace
 
-tk::ImageList CreateNavigatorImages(HWND window, bool hot) {
-    int size = tk::Scale(window, 23);
+tk::ImageList CreateNavigatorImages(UINT dpi, bool hot) {
+    int size = MulDiv(23, static_cast<int>(dpi), 96);
     double scale = size / 23.0;
     tk::ImageList list(size, size, 5);
     for (int i = 0; i < 5; ++i) {
@@ -73,8 +73,8 @@ tk::ImageList CreateNavigatorImages(HWND window, bool hot) {
     return list;
 }
 
-HBITMAP CreateGoGlyph(HWND window) {
-    int size = tk::Scale(window, 20);
+HBITMAP CreateGoGlyph(UINT dpi) {
+    int size = MulDiv(20, static_cast<int>(dpi), 96);
     tk::Canvas c(size, size, size / 20.0);
     c.FillRect(0, 0, 20, 20, kGreen);
     c.FillPolygon({{4, 8}, {10, 8}, {10, 4}, {16.5, 10}, {10, 16}, {10, 12}, {4, 12}}, kWhite);

@@ -7,6 +7,7 @@
 
 // Five 23 x 23 (design size) pictures: 0 green arrow left, 1 green arrow right, 2 page with
 // a red cross, 3 page with green circular arrows, 4 as 2. The hot set has grey arrows.
-tk::ImageList CreateNavigatorImages(HWND window, bool hot);
+// Drawn for a screen of dpi dots per inch.
+tk::ImageList CreateNavigatorImages(UINT dpi, bool hot);
 // 20 x 20 (design size): a white arrow pointing right on a green square. Caller owns it.
-HBITMAP CreateGoGlyph(HWND window);
+HBITMAP CreateGoGlyph(UINT dpi);

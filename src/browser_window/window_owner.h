@@ -27,6 +27,10 @@ public:
     virtual std::shared_ptr<const std::vector<std::string>> SharedHistory() const = 0;
     virtual void RecordInSharedHistory(const std::string& address) = 0;
 
+    // The scale new windows are built for, in dots per inch; 0: the frame's screen as the
+    // system reports it.
+    virtual unsigned WindowDpi() const { return 0; }
+
     // Whether pages' requests for new windows are refused without asking.
     virtual bool PopupBlocking() const = 0;
 

@@ -69,6 +69,23 @@ void CoolBar::ShowBand(int index, bool visible) {
     }
 }
 
+void CoolBar::SetBandSizes(int index, int minWidth, int minHeight, int width) {
+    if (index < 0 || index >= BandCount()) {
+        return;
+    }
+    int i = IndexOfChild(bandChildren_[static_cast<size_t>(index)]);
+    if (i < 0) {
+        return;
+    }
+    REBARBANDINFOW rb{};
+    rb.cbSize = sizeof(rb);
+    rb.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+    rb.cxMinChild = static_cast<UINT>(minWidth);
+    rb.cyMinChild = static_cast<UINT>(minHeight);
+    rb.cx = static_cast<UINT>(width);
+    SendMessageW(hwnd_, RB_SETBANDINFOW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rb));
+}
+
 bool CoolBar::BandVisible(int index) const {
     if (index < 0 || index >= BandCount()) {
         return false;
@@ -359,24 +376,33 @@ bool ToolBar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& res
 
 // ---- StatusBar
 
-void StatusBar::Create(HWND parent, const std::vector<int>& widths, int height, HFONT font) {
+void StatusBar::Create(HWND parent, const std::vector<int>& widths, int height, HFONT font,
+                       UINT dpi) {
     CreateControl(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | CCS_BOTTOM, 0,
                   0, 0, 0, parent);
     SetFont(font);
     widths_ = widths;
+    height_ = height;
     texts_.assign(widths.size(), std::wstring());
+    ApplyDpi(dpi == 0 ? DpiOf(hwnd_) : dpi);
+}
+
+void StatusBar::ApplyDpi(UINT dpi) {
+    if (hwnd_ == nullptr || dpi == 0) {
+        return;
+    }
+    auto S = [dpi](int px) { return MulDiv(px, static_cast<int>(dpi), 96); };
     std::vector<int> edges;
     int x = 0;
     for (size_t i = 0; i < widths_.size(); ++i) {
-        x += Scale(hwnd_, widths_[i]);
+        x += S(widths_[i]);
         edges.push_back(i + 1 == widths_.size() ? -1 : x);
     }
     SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
     // The bar's height is its drawing area plus its borders.
     int borders[3] = {};
     SendMessageW(hwnd_, SB_GETBORDERS, 0, reinterpret_cast<LPARAM>(borders));
-    SendMessageW(hwnd_, SB_SETMINHEIGHT, static_cast<WPARAM>(Scale(hwnd_, height) - 2 * borders[1]),
-                 0);
+    SendMessageW(hwnd_, SB_SETMINHEIGHT, static_cast<WPARAM>(S(height_) - 2 * borders[1]), 0);
     Resize();
 }
 

@@ -21,6 +21,8 @@ public:
                 bool visible = true);
     int BandCount() const;
     void ShowBand(int index, bool visible);
+    // New sizes for a band, as in AddBand (a change of scale); order and visibility stay.
+    void SetBandSizes(int index, int minWidth, int minHeight, int width);
     bool BandVisible(int index) const;
     // Height of the bar (0 when hidden).
     int Height() const;
@@ -88,8 +90,11 @@ private:
 
 class StatusBar : public Control {
 public:
-    // widths: one per panel; the last panel always reaches the right end.
-    void Create(HWND parent, const std::vector<int>& widths, int height, HFONT font);
+    // widths: one per panel; the last panel always reaches the right end. Widths and height
+    // are design pixels at 96 DPI, drawn for dpi (0: the screen of the parent).
+    void Create(HWND parent, const std::vector<int>& widths, int height, HFONT font, UINT dpi = 0);
+    // Panel widths and height for a screen of dpi dots per inch.
+    void ApplyDpi(UINT dpi);
     void SetPanelText(int panel, const std::wstring& text);
     std::wstring PanelText(int panel) const;
     int PanelCount() const { return static_cast<int>(widths_.size()); }
@@ -100,6 +105,7 @@ public:
 private:
     std::vector<int> widths_;
     std::vector<std::wstring> texts_;
+    int height_ = 0;
 };
 
 class ProgressBar : public Control {
