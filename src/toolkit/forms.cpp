@@ -29,8 +29,12 @@ HICON ProgramIcon() {
 void Form::SetCaption(const std::wstring& caption) {
     caption_ = caption;
     if (hwnd_ != nullptr) {
-        SetWindowTextW(hwnd_, caption_.c_str());
+        ShowCaption();
     }
+}
+
+void Form::ShowCaption() {
+    SetWindowTextW(hwnd_, caption_.c_str());
 }
 
 bool Form::Close() {
@@ -352,6 +356,34 @@ void MDIChildForm::FocusControl(std::function<void()> giveFocus) {
     } else {
         focusedControl_ = std::move(giveFocus);
     }
+}
+
+void MDIChildForm::ShowCaption() {
+    HWND client = frame_.ClientHandle();
+    BOOL maximized = FALSE;
+    HWND active = reinterpret_cast<HWND>(
+        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+    if (active != hwnd_ || maximized == FALSE) {
+        SetWindowTextW(hwnd_, caption_.c_str());
+        return;
+    }
+    // The frame shows "<frame caption> - [<child caption>]" while this child is maximised. The
+    // MDI's own renewal of that title recalculates and repaints the whole frame (tens of
+    // milliseconds under Wine) where only the caption text changes, so both texts are set
+    // here; the frame's caption bar repaints through its own WM_SETTEXT. The title is cut to
+    // 160 characters as the MDI cuts it.
+    constexpr size_t kMaxTitle = 160;
+    std::wstring title = frame_.Caption().substr(0, kMaxTitle);
+    if (title.size() + 6 <= kMaxTitle && !caption_.empty()) {
+        title += L" - [" + caption_.substr(0, kMaxTitle - 5 - title.size()) + L"]";
+    }
+    if (Text() == caption_ && frame_.Text() == title) {
+        return;
+    }
+    DefWindowProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption_.c_str()));
+    DefWindowProcW(frame_.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    // The Window menu lists the children by caption.
+    SendMessageW(client, WM_MDIREFRESHMENU, 0, 0);
 }
 
 void MDIChildForm::DoClose(CloseAction& action) {

@@ -32,6 +32,8 @@ protected:
     virtual void DoClose(CloseAction& action);
     // Carries out a close action that was allowed.
     virtual void CloseAllowed(CloseAction action) = 0;
+    // Puts caption_ on the window.
+    virtual void ShowCaption();
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
@@ -129,6 +131,7 @@ protected:
     // Default action of an MDI child is Minimize; forms that free themselves override DoClose.
     void DoClose(CloseAction& action) override;
     void CloseAllowed(CloseAction action) override;
+    void ShowCaption() override;
 
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) override;

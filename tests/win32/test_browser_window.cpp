@@ -173,6 +173,73 @@ TEST_F(BrowserWindowTest, CaptionAndAddressComeFromTheEngine) {
     EXPECT_EQ(window_->URLS.Text(), L"http://www.example.com/");
 }
 
+// The text of the frame's Window menu entry for the first child (the platform's list).
+std::wstring FirstWindowListEntry(HMENU menu) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            std::wstring found = FirstWindowListEntry(sub);
+            if (!found.empty()) {
+                return found;
+            }
+        } else if (GetMenuItemID(menu, i) == 0xFF00) {
+            wchar_t text[256] = {};
+            GetMenuStringW(menu, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+            return text;
+        }
+    }
+    return {};
+}
+
+std::wstring WindowTextOf(HWND h) {
+    wchar_t text[512] = {};
+    GetWindowTextW(h, text, 512);
+    return text;
+}
+
+TEST_F(BrowserWindowTest, PageTitleReachesFrameCaptionTabAndWindowList) {
+    bool cp936 = GetACP() == 936;
+    stub::Page page;
+    page.title = L"首页 - Example Domain";
+    stub::SetPage(L"http://www.example.com/", page);
+    window_->WebBrowser1->NavigateUrl(L"http://www.example.com/");
+    std::wstring shown = cp936 ? L"首页 - Example Domain" : L"?? - Example Domain";
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return window_->Caption() == shown; }, 3000));
+    kvtest::PumpIdle();
+    HWND frame = frame_->Handle();
+    EXPECT_EQ(WindowTextOf(window_->Handle()), shown);
+    EXPECT_EQ(WindowTextOf(frame), cp936 ? L"Quelmar浏览器V3.4 - [首页 - Example Domain]"
+                                         : L"Quelmar浏览器V3.4 - [?? - Example Domain]");
+    EXPECT_EQ(frame_->Caption(), L"Quelmar浏览器V3.4");
+    EXPECT_EQ(frame_->TabControl1.TabText(0), cp936 ? L"首页 - Examp" : L"?? - Examp");
+    EXPECT_EQ(FirstWindowListEntry(GetMenu(frame)),
+              cp936 ? L"&1 首页 - Example Domain" : L"&1 ?? - Example Domain");
+
+    // Restored, the frame shows its own caption; maximised again, the child's once more.
+    window_->Restore();
+    EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4");
+    Raise(DISPID_TITLECHANGE, {Bstr(L"ignored")});
+    EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4");
+    window_->Maximize();
+    EXPECT_EQ(WindowTextOf(frame), cp936 ? L"Quelmar浏览器V3.4 - [首页 - Example Domain]"
+                                         : L"Quelmar浏览器V3.4 - [?? - Example Domain]");
+
+    // A second window takes the frame's title, and gives it back when the first is active.
+    TMDIChild* later = frame_->OpenBrowserWindow(L"KV-2");
+    stub::Page other;
+    other.title = L"Other page";
+    stub::SetPage(L"http://other.example/", other);
+    later->WebBrowser1->NavigateUrl(L"http://other.example/");
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return later->Caption() == L"Other page"; }, 3000));
+    EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4 - [Other page]");
+    window_->Activate();
+    EXPECT_EQ(WindowTextOf(frame), cp936 ? L"Quelmar浏览器V3.4 - [首页 - Example Domain]"
+                                         : L"Quelmar浏览器V3.4 - [?? - Example Domain]");
+    // The same title again changes nothing.
+    Raise(DISPID_TITLECHANGE, {Bstr(L"again")});
+    EXPECT_EQ(WindowTextOf(frame), cp936 ? L"Quelmar浏览器V3.4 - [首页 - Example Domain]"
+                                         : L"Quelmar浏览器V3.4 - [?? - Example Domain]");
+}
+
 TEST_F(BrowserWindowTest, PageRequestsShowAndHideBarsAndFullScreen) {
     frame_->S1Click();
     ASSERT_TRUE(window_->StatusBar1Visible());
