@@ -652,9 +652,14 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
     }
 }
 
+TViewSettings TMainForm::ViewSettings() const {
+    return TViewSettings{N9.Checked(), N11.Checked(), S1.Checked()};
+}
+
 void TMainForm::ApplyViewSettings(TMDIChild* window) {
     if (window != nullptr) {
-        window->SetBarsVisible(N9.Checked(), N11.Checked(), S1.Checked());
+        TViewSettings v = ViewSettings();
+        window->SetBarsVisible(v.toolBar1, v.coolBar1, v.statusBar1);
     }
 }
 

@@ -69,6 +69,7 @@ public:
     void RecordInSharedHistory(const std::string& address) override;
     bool PopupBlocking() const override { return N14.Checked(); }
     unsigned WindowDpi() const override { return dpi_; }
+    TViewSettings ViewSettings() const override;
     TMDIChild* OpenBrowserWindow(const std::wstring& caption) override; // creates, captions,
                                                                         // registers its tab;
                                                                         // it becomes active

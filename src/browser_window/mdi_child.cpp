@@ -91,6 +91,13 @@ TMDIChild::~TMDIChild() {
 
 void TMDIChild::FormCreate() {
     CreateControls();
+    // The bars as the owner shows them, before anything is laid out.
+    TViewSettings view = owner_.ViewSettings();
+    if (!view.toolBar1) {
+        CoolBar1.ShowBand(0, false);
+    }
+    CoolBar1.SetVisible(view.coolBar1);
+    StatusBar1.SetVisible(view.statusBar1);
     // A snapshot of the shared history; later recordings of other windows do not reach it.
     // Windows share it until one records an address of its own.
     URLS.SetSharedItems(owner_.SharedHistory());
@@ -126,9 +133,9 @@ void TMDIChild::CreateControls() {
     o.wrapable = false;
     o.tooltips = false;
     ToolBar1.Create(CoolBar1.Handle(), o);
-    NavigatorImages = CreateNavigatorImages(dpi_, false);
-    NavigatorHotImages = CreateNavigatorImages(dpi_, true);
-    ToolBar1.SetImages(NavigatorImages.Handle(), NavigatorHotImages.Handle());
+    NavigatorImages = SharedNavigatorImages(dpi_, false);
+    NavigatorHotImages = SharedNavigatorImages(dpi_, true);
+    ToolBar1.SetImages(NavigatorImages->Handle(), NavigatorHotImages->Handle());
     SendMessageW(ToolBar1.Handle(), TB_SETBUTTONSIZE, 0,
                  MAKELPARAM(S(kNavButtonWidth), S(kNavButtonHeight)));
     BackBtn = ToolBar1.AddActionButton(BackAction);
@@ -264,11 +271,11 @@ void TMDIChild::ApplyDpi(UINT dpi) {
     }
     font_ = std::move(font);
 
-    tk::ImageList images = CreateNavigatorImages(dpi, false);
-    tk::ImageList hotImages = CreateNavigatorImages(dpi, true);
+    std::shared_ptr<const tk::ImageList> images = SharedNavigatorImages(dpi, false);
+    std::shared_ptr<const tk::ImageList> hotImages = SharedNavigatorImages(dpi, true);
     HWND bar = ToolBar1.Handle();
     SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(S(23), S(23)));
-    ToolBar1.SetImages(images.Handle(), hotImages.Handle());
+    ToolBar1.SetImages(images->Handle(), hotImages->Handle());
     NavigatorImages = std::move(images);
     NavigatorHotImages = std::move(hotImages);
     SendMessageW(bar, TB_SETBUTTONSIZE, 0, MAKELPARAM(S(kNavButtonWidth), S(kNavButtonHeight)));

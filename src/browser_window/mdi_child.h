@@ -28,7 +28,8 @@ public:
     tk::SpeedButton SpeedButton1; // "转到"
     tk::StatusBar StatusBar1;     // SetPanelText(int panel, const std::wstring&)
     tk::ProgressBar FProgressBar;
-    tk::ImageList NavigatorImages, NavigatorHotImages;
+    // Shared with the other windows of the same scale.
+    std::shared_ptr<const tk::ImageList> NavigatorImages, NavigatorHotImages;
     tk::Action BackAction, ForwardAction, StopAction, RefreshAction;
     int BackBtn = 0, ForwardBtn = 0, StopBtn = 0, RefreshBtn = 0; // button ids in ToolBar1
 

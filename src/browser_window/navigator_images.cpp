@@ -3,6 +3,9 @@
 #include "toolkit/canvas.h"
 #include "toolkit/window.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr uint32_t kGreen = 0xFF2E9B36;
@@ -71,6 +74,29 @@ tk::ImageList CreateNavigatorImages(UINT dpi, bool hot) {
         list.AddPixels(Picture(i, hot, size, scale));
     }
     return list;
+}
+
+std::shared_ptr<const tk::ImageList> SharedNavigatorImages(UINT dpi, bool hot) {
+    // Only the windows' own references keep a set alive; the UI thread is the only caller.
+    struct Entry {
+        UINT dpi;
+        bool hot;
+        std::weak_ptr<const tk::ImageList> images;
+    };
+    static std::vector<Entry> cache;
+    cache.erase(std::remove_if(cache.begin(), cache.end(),
+                               [](const Entry& e) { return e.images.expired(); }),
+                cache.end());
+    for (const Entry& e : cache) {
+        if (e.dpi == dpi && e.hot == hot) {
+            if (auto images = e.images.lock()) {
+                return images;
+            }
+        }
+    }
+    auto images = std::make_shared<const tk::ImageList>(CreateNavigatorImages(dpi, hot));
+    cache.push_back(Entry{dpi, hot, images});
+    return images;
 }
 
 HBITMAP CreateGoGlyph(UINT dpi) {

@@ -13,6 +13,14 @@ class MDIFrameForm;
 
 class TMDIChild;
 
+// Which bars a browser window shows: its navigation button bar, its address cool bar and its
+// status bar.
+struct TViewSettings {
+    bool toolBar1 = true;
+    bool coolBar1 = true;
+    bool statusBar1 = true;
+};
+
 // What a window asks its tab to do.
 enum class TTabAction { TabSync = 0, TabRemove = 1, TabAdd = 2, TabRefresh = 3 };
 
@@ -30,6 +38,10 @@ public:
     // The scale new windows are built for, in dots per inch; 0: the frame's screen as the
     // system reports it.
     virtual unsigned WindowDpi() const { return 0; }
+
+    // The bars a new window is built with, so that it is not laid out again when its tab first
+    // applies the same settings.
+    virtual TViewSettings ViewSettings() const = 0;
 
     // Whether pages' requests for new windows are refused without asking.
     virtual bool PopupBlocking() const = 0;

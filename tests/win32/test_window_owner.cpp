@@ -29,6 +29,7 @@ public:
         calls.push_back("record " + address);
         history.insert(history.begin(), address);
     }
+    TViewSettings ViewSettings() const override { return view; }
     bool PopupBlocking() const override { return blocking; }
     void UpdateWindowTabs(TMDIChild* window, TTabAction action) override {
         static const char* const names[] = {"sync", "remove", "add", "refresh"};
@@ -52,6 +53,7 @@ public:
     std::vector<std::string> history{"http://first.example/", "http://second.example/"};
     std::vector<std::string> calls;
     bool blocking = false;
+    TViewSettings view;
 };
 
 class WindowOwnerTest : public ::testing::Test {
@@ -122,6 +124,75 @@ TEST_F(WindowOwnerTest, ConsentedPopupOpensThroughTheOwnerAndLoadsThere) {
     // The new window reports its own navigation start to its tab.
     EXPECT_EQ(owner_->calls, (std::vector<std::string>{"popup", "tab refresh"}));
     EXPECT_EQ(owner_->MDIChildCount(), 2);
+}
+
+} // namespace
+
+namespace {
+
+RECT InClient(HWND h, HWND parent) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+HIMAGELIST ToolBarImages(TMDIChild& w) {
+    return reinterpret_cast<HIMAGELIST>(SendMessageW(w.ToolBar1.Handle(), TB_GETIMAGELIST, 0, 0));
+}
+
+// A window is built with the bars its owner shows, and its page already fills what they leave:
+// nothing has to be laid out again when its tab applies the same settings.
+TEST(WindowOwnerBuild, NewWindowHasTheOwnersBarsAndItsPageFillsTheRest) {
+    stub::ScopedRegistration registration;
+    RecordingOwner owner;
+    owner.view = TViewSettings{true, false, false};
+    auto* w = new TMDIChild(owner);
+    EXPECT_TRUE(w->ToolBar1Visible());
+    EXPECT_FALSE(w->CoolBar1Visible());
+    EXPECT_FALSE(w->StatusBar1Visible());
+    EXPECT_FALSE(IsWindowVisible(w->StatusBar1.Handle()));
+    HWND engine = stub::Last()->Window();
+    ASSERT_NE(engine, nullptr);
+    RECT client{};
+    GetClientRect(w->Handle(), &client);
+    RECT page = InClient(engine, w->Handle());
+    EXPECT_EQ(page.top, 0);
+    EXPECT_EQ(page.bottom, client.bottom);
+    EXPECT_EQ(page.right, client.right);
+
+    // Address bar shown, navigation buttons hidden: the page starts below the bar.
+    owner.view = TViewSettings{false, true, true};
+    auto* w2 = new TMDIChild(owner);
+    EXPECT_FALSE(w2->ToolBar1Visible());
+    EXPECT_TRUE(w2->CoolBar1Visible());
+    EXPECT_TRUE(w2->StatusBar1Visible());
+    RECT cool = InClient(w2->CoolBar1.Handle(), w2->Handle());
+    RECT status = InClient(w2->StatusBar1.Handle(), w2->Handle());
+    RECT page2 = InClient(stub::Last()->Window(), w2->Handle());
+    EXPECT_GT(cool.bottom, 20);
+    EXPECT_EQ(page2.top, cool.bottom);
+    EXPECT_EQ(page2.bottom, status.top);
+}
+
+// Windows of one scale share the navigator pictures; they stay while any window holds them.
+TEST(WindowOwnerBuild, WindowsShareTheNavigatorPicturesWhileAnyIsOpen) {
+    stub::ScopedRegistration registration;
+    RecordingOwner owner;
+    auto* first = new TMDIChild(owner);
+    auto* second = new TMDIChild(owner);
+    HIMAGELIST images = ToolBarImages(*first);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ToolBarImages(*second), images);
+    first->Close();
+    kvtest::PumpUntil([&] { return owner.MDIChildCount() == 1; });
+    // Still a live list of the five 23 x 23 pictures.
+    EXPECT_EQ(ImageList_GetImageCount(ToolBarImages(*second)), 5);
+    int cx = 0, cy = 0;
+    EXPECT_TRUE(ImageList_GetIconSize(ToolBarImages(*second), &cx, &cy));
+    EXPECT_EQ(cx, 23);
+    EXPECT_EQ(cy, 23);
+    kvtest::DrainQuit();
 }
 
 } // namespace
