@@ -14,6 +14,9 @@ constexpr UINT kFirstChildId = 0xFF00;
 constexpr UINT_PTR kReleaseTimer = 0x7E1E;
 // A release that has to wait is tried again after this many milliseconds.
 constexpr UINT kReleaseRetryMs = 10;
+constexpr UINT_PTR kTitleTimer = 0x7E1F;
+// A title refresh waits at most this long for an idle moment.
+constexpr UINT kTitleDelayMs = 100;
 // Posted by a form that got the focus and has a control to pass it on to.
 constexpr UINT kFocusControlMessage = CM_RELEASE + 1;
 
@@ -76,6 +79,9 @@ MDIFrameForm::~MDIFrameForm() {
     if (filterId_ != 0) {
         Application::RemoveMessageFilter(filterId_);
     }
+    if (idleId_ != 0) {
+        Application::RemoveIdleHandler(idleId_);
+    }
     if (hwnd_ != nullptr && Application::MainWindow() == hwnd_) {
         Application::SetMainWindow(nullptr);
     }
@@ -105,6 +111,11 @@ void MDIFrameForm::CreateFrame(const std::wstring& caption, int width, int heigh
     HWND client = client_;
     filterId_ = Application::AddMessageFilter([client](MSG& msg) {
         return IsWindow(client) && TranslateMDISysAccel(client, &msg) != FALSE;
+    });
+    idleId_ = Application::AddIdleHandler([this] {
+        if (titlePending_) {
+            RefreshTitle();
+        }
     });
     LayoutClient();
 }
@@ -215,6 +226,41 @@ void MDIFrameForm::HideScrollBarsWhenMaximized() {
     }
 }
 
+void MDIFrameForm::RefreshTitleLater() {
+    if (!titlePending_ && hwnd_ != nullptr) {
+        titlePending_ = true;
+        SetTimer(hwnd_, kTitleTimer, kTitleDelayMs, nullptr);
+    }
+}
+
+void MDIFrameForm::RefreshTitle() {
+    titlePending_ = false;
+    if (hwnd_ == nullptr || client_ == nullptr) {
+        return;
+    }
+    KillTimer(hwnd_, kTitleTimer);
+    BOOL maximized = FALSE;
+    HWND active = reinterpret_cast<HWND>(
+        SendMessageW(client_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
+    if (active == nullptr || maximized == FALSE) {
+        return; // the MDI itself gives the frame its own caption back
+    }
+    wchar_t childText[256] = {};
+    GetWindowTextW(active, childText, 256);
+    // Cut to 160 characters as the MDI cuts it.
+    constexpr size_t kMaxTitle = 160;
+    std::wstring child = childText;
+    std::wstring title = caption_.substr(0, kMaxTitle);
+    if (title.size() + 6 <= kMaxTitle && !child.empty()) {
+        title += L" - [" + child.substr(0, kMaxTitle - 5 - title.size()) + L"]";
+    }
+    if (Text() != title) {
+        // The MDI's own renewal of the title recalculates and repaints the whole frame where
+        // only the text changes.
+        DefWindowProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    }
+}
+
 void MDIFrameForm::AddChild(MDIChildForm* child) {
     children_.push_back(child);
 }
@@ -230,6 +276,12 @@ LRESULT MDIFrameForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0; // the frame places its client itself
     case WM_COMMAND:
         if (lParam == 0 && MenuDispatch(LOWORD(wParam))) {
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == kTitleTimer) {
+            RefreshTitle();
             return 0;
         }
         break;
@@ -368,22 +420,14 @@ void MDIChildForm::ShowCaption() {
         return;
     }
     // The frame shows "<frame caption> - [<child caption>]" while this child is maximised. The
-    // MDI's own renewal of that title recalculates and repaints the whole frame (tens of
-    // milliseconds under Wine) where only the caption text changes, so both texts are set
-    // here; the frame's caption bar repaints through its own WM_SETTEXT. The title is cut to
-    // 160 characters as the MDI cuts it.
-    constexpr size_t kMaxTitle = 160;
-    std::wstring title = frame_.Caption().substr(0, kMaxTitle);
-    if (title.size() + 6 <= kMaxTitle && !caption_.empty()) {
-        title += L" - [" + caption_.substr(0, kMaxTitle - 5 - title.size()) + L"]";
+    // MDI's own renewal of that title would recalculate and repaint the whole frame (tens of
+    // milliseconds under Wine) at every change; the frame brings it up to date once, soon.
+    if (Text() != caption_) {
+        DefWindowProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption_.c_str()));
+        // The Window menu lists the children by caption.
+        SendMessageW(client, WM_MDIREFRESHMENU, 0, 0);
     }
-    if (Text() == caption_ && frame_.Text() == title) {
-        return;
-    }
-    DefWindowProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(caption_.c_str()));
-    DefWindowProcW(frame_.Handle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
-    // The Window menu lists the children by caption.
-    SendMessageW(client, WM_MDIREFRESHMENU, 0, 0);
+    frame_.RefreshTitleLater();
 }
 
 void MDIChildForm::DoClose(CloseAction& action) {

@@ -62,6 +62,15 @@ public:
     void FreeChildren() noexcept;
     void HideScrollBarsWhenMaximized();
 
+    // The title the frame shows while a child is maximised, "<caption> - [<child's text>]",
+    // follows that child's text at the next idle moment, or after a short delay when the
+    // program is busy in a wait of its own. Under some window systems every change of the
+    // frame's title repaints its whole menu bar: a window that changes its caption several
+    // times in one go (opened, then titled by its first page) repaints it once.
+    void RefreshTitleLater();
+    // Brings the title up to date now.
+    void RefreshTitle();
+
 protected:
     // Creates the frame window with its menu bar (may be null) and its MDI client, the
     // platform's window list appended to windowMenu.
@@ -92,6 +101,8 @@ private:
     std::vector<MDIChildForm*> children_;
     bool shown_ = false;
     int filterId_ = 0;
+    int idleId_ = 0;
+    bool titlePending_ = false;
 };
 
 // A child form of an MDI frame, created shown and maximised. Always allocated with new: it

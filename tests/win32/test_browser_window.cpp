@@ -230,14 +230,38 @@ TEST_F(BrowserWindowTest, PageTitleReachesFrameCaptionTabAndWindowList) {
     stub::SetPage(L"http://other.example/", other);
     later->WebBrowser1->NavigateUrl(L"http://other.example/");
     ASSERT_TRUE(kvtest::PumpUntil([&] { return later->Caption() == L"Other page"; }, 3000));
+    kvtest::PumpIdle();
     EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4 - [Other page]");
     window_->Activate();
     EXPECT_EQ(WindowTextOf(frame), cp936 ? L"Quelmar浏览器V3.4 - [首页 - Example Domain]"
                                          : L"Quelmar浏览器V3.4 - [?? - Example Domain]");
     // The same title again changes nothing.
     Raise(DISPID_TITLECHANGE, {Bstr(L"again")});
+    kvtest::PumpIdle();
     EXPECT_EQ(WindowTextOf(frame), cp936 ? L"Quelmar浏览器V3.4 - [首页 - Example Domain]"
                                          : L"Quelmar浏览器V3.4 - [?? - Example Domain]");
+}
+
+// A window that is opened and titled by its first page in one go changes the frame's title
+// once, at the next idle moment; a program busy in a wait of its own (no idle moment) still
+// shows the new title shortly after.
+TEST_F(BrowserWindowTest, FrameTitleFollowsOnceAndAlsoWhileTheProgramWaits) {
+    HWND frame = frame_->Handle();
+    TMDIChild* second = frame_->OpenBrowserWindow(L"KV-2");
+    second->SetCaption(L"Second page");
+    EXPECT_EQ(WindowTextOf(second->Handle()), L"Second page");
+    kvtest::PumpIdle();
+    EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4 - [Second page]");
+
+    // Messages only, as a wait for a page handles them: the title follows within a second.
+    second->SetCaption(L"Third page");
+    DWORD start = GetTickCount();
+    while (WindowTextOf(frame) != L"Quelmar浏览器V3.4 - [Third page]" &&
+           GetTickCount() - start < 1000) {
+        tk::Application::ProcessMessages();
+        Sleep(5);
+    }
+    EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4 - [Third page]");
 }
 
 TEST_F(BrowserWindowTest, PageRequestsShowAndHideBarsAndFullScreen) {
