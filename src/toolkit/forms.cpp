@@ -279,6 +279,12 @@ LRESULT MDIFrameForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_NCPAINT:
+        if (frameHold_ > 0) {
+            framePaintSkipped_ = true;
+            return 0;
+        }
+        break;
     case WM_TIMER:
         if (wParam == kTitleTimer) {
             RefreshTitle();
@@ -350,8 +356,24 @@ void MDIChildForm::CreateChild(const std::wstring& caption, HFONT font) {
     mcs.cy = CW_USEDEFAULT;
     mcs.style = WS_MAXIMIZE | WS_VISIBLE | WS_CLIPCHILDREN;
     mcs.lParam = reinterpret_cast<LPARAM>(this);
-    HWND h = reinterpret_cast<HWND>(
-        SendMessageW(frame_.ClientHandle(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    // Creating a maximised child makes the MDI rework the frame's menu bar several times (the
+    // previous child's buttons out, the new child's in), each time repainting the frame's whole
+    // non-client area, which is costly under some window systems: it is painted once, after.
+    HWND h = nullptr;
+    {
+        struct Hold {
+            MDIFrameForm& f;
+            explicit Hold(MDIFrameForm& frame) : f(frame) { ++f.frameHold_; }
+            ~Hold() {
+                if (--f.frameHold_ == 0 && f.framePaintSkipped_) {
+                    f.framePaintSkipped_ = false;
+                    RedrawWindow(f.hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+                }
+            }
+        } hold(frame_);
+        h = reinterpret_cast<HWND>(
+            SendMessageW(frame_.ClientHandle(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    }
     if (h == nullptr) {
         ThrowLastError();
     }

@@ -103,6 +103,9 @@ private:
     int filterId_ = 0;
     int idleId_ = 0;
     bool titlePending_ = false;
+    // While a child is created, the frame's non-client area is painted once afterwards.
+    int frameHold_ = 0;
+    bool framePaintSkipped_ = false;
 };
 
 // A child form of an MDI frame, created shown and maximised. Always allocated with new: it

@@ -18,7 +18,9 @@ namespace {
 // A bare MDI frame that records every request of its windows.
 class RecordingOwner : public tk::MDIFrameForm, public IBrowserWindowOwner {
 public:
-    RecordingOwner() { CreateFrame(L"owner", 800, 600, nullptr, nullptr); }
+    explicit RecordingOwner(HMENU menuBar = nullptr) {
+        CreateFrame(L"owner", 800, 600, menuBar, nullptr);
+    }
     ~RecordingOwner() override { FreeChildren(); }
 
     tk::MDIFrameForm& OwnerFrame() override { return *this; }
@@ -193,6 +195,53 @@ TEST(WindowOwnerBuild, WindowsShareTheNavigatorPicturesWhileAnyIsOpen) {
     EXPECT_EQ(cx, 23);
     EXPECT_EQ(cy, 23);
     kvtest::DrainQuit();
+}
+
+// The menu bar of the frame as drawn: its pixels in the frame's window surface.
+std::vector<COLORREF> MenuBarPixels(HWND frame) {
+    MENUBARINFO bar{};
+    bar.cbSize = sizeof(bar);
+    if (!GetMenuBarInfo(frame, OBJID_MENU, 0, &bar)) {
+        return {};
+    }
+    RECT outer{};
+    GetWindowRect(frame, &outer);
+    int x = bar.rcBar.left - outer.left, y = bar.rcBar.top - outer.top;
+    int w = bar.rcBar.right - bar.rcBar.left, h = bar.rcBar.bottom - bar.rcBar.top;
+    HDC dc = GetWindowDC(frame);
+    std::vector<COLORREF> pixels;
+    for (int j = 0; j < h; ++j) {
+        for (int i = 0; i < w; ++i) {
+            pixels.push_back(GetPixel(dc, x + i, y + j));
+        }
+    }
+    ReleaseDC(frame, dc);
+    return pixels;
+}
+
+// Opening the first maximised window adds its buttons to the frame's menu bar; the frame's
+// non-client area is painted once, after the window exists, and shows them then.
+TEST(WindowOwnerBuild, FrameMenuBarShowsTheFirstWindowsButtonsOnceOpened) {
+    stub::ScopedRegistration registration;
+    HMENU bar = CreateMenu();
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, 100, L"Exit");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
+    RecordingOwner owner(bar);
+    ShowWindow(owner.Handle(), SW_SHOWNORMAL);
+    kvtest::PumpFor(50);
+    EXPECT_EQ(GetMenuItemCount(bar), 1);
+    std::vector<COLORREF> before = MenuBarPixels(owner.Handle());
+    ASSERT_FALSE(before.empty());
+
+    new TMDIChild(owner);
+    kvtest::PumpFor(50);
+    // The child's system menu and its three caption buttons.
+    EXPECT_EQ(GetMenuItemCount(bar), 5);
+    std::vector<COLORREF> shown = MenuBarPixels(owner.Handle());
+    EXPECT_NE(shown, before);
+    RedrawWindow(owner.Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(MenuBarPixels(owner.Handle()), shown);
 }
 
 } // namespace
