@@ -551,7 +551,7 @@ void TMainForm::WriteFiles() {
 // ---- Browser windows and the tab strip
 
 TMDIChild* TMainForm::OpenBrowserWindow(const std::wstring& caption) {
-    TMDIChild* w = new TMDIChild(*this);
+    TMDIChild* w = new TMDIChild(*this, caption);
     w->SetCaption(caption);
     UpdateWindowTabs(w, TTabAction::TabAdd);
     return w;

@@ -45,7 +45,7 @@ int windowsInCreation = 0;
 
 } // namespace
 
-TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
+TMDIChild::TMDIChild(IBrowserWindowOwner& owner, const std::wstring& caption)
     : tk::MDIChildForm(owner.OwnerFrame()), owner_(owner) {
     tk::MDIFrameForm& frame = owner.OwnerFrame();
     // Built on the frame's scale, which follows the frame's moves between monitors.
@@ -57,7 +57,7 @@ TMDIChild::TMDIChild(IBrowserWindowOwner& owner)
     font_ = tk::Font(L"宋体", -12, GB2312_CHARSET, dpi_);
     ++windowsInCreation;
     try {
-        CreateChild(L"KV", font_.Handle());
+        CreateChild(caption, font_.Handle());
     } catch (...) {
         --windowsInCreation;
         throw;

@@ -15,7 +15,9 @@
 class TMDIChild : public tk::MDIChildForm {
 public:
     // Creates the window in the owner's frame, shown maximised; it frees itself when closed.
-    explicit TMDIChild(IBrowserWindowOwner& owner);
+    // A creator that knows the window's caption already passes it, so that the frame's title
+    // shows it from the start instead of changing once more.
+    explicit TMDIChild(IBrowserWindowOwner& owner, const std::wstring& caption = L"KV");
 
     std::unique_ptr<host::TEmbeddedBrowser> WebBrowser1;
     bool FRecordNextUrl = false;
