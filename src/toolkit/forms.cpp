@@ -359,6 +359,8 @@ void MDIChildForm::CreateChild(const std::wstring& caption, HFONT font) {
     // Creating a maximised child makes the MDI rework the frame's menu bar several times (the
     // previous child's buttons out, the new child's in), each time repainting the frame's whole
     // non-client area, which is costly under some window systems: it is painted once, after.
+    HWND previous =
+        reinterpret_cast<HWND>(SendMessageW(frame_.ClientHandle(), WM_MDIGETACTIVE, 0, 0));
     HWND h = nullptr;
     {
         struct Hold {
@@ -378,6 +380,12 @@ void MDIChildForm::CreateChild(const std::wstring& caption, HFONT font) {
         ThrowLastError();
     }
     hwnd_ = h;
+    // The window the new one replaces was resized while it was still visible, so it waits to be
+    // painted; the new maximised window covers it entirely, and it is painted when uncovered.
+    if (previous != nullptr && previous != h && IsZoomed(h) && IsWindowVisible(h)) {
+        RedrawWindow(previous, nullptr, nullptr,
+                     RDW_VALIDATE | RDW_NOERASE | RDW_NOINTERNALPAINT | RDW_ALLCHILDREN);
+    }
     if (font != nullptr) {
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }

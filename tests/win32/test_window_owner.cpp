@@ -244,4 +244,54 @@ TEST(WindowOwnerBuild, FrameMenuBarShowsTheFirstWindowsButtonsOnceOpened) {
     EXPECT_EQ(MenuBarPixels(owner.Handle()), shown);
 }
 
+// The window's pixels as drawn, client area and frame.
+std::vector<uint32_t> WindowPixels(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    int width = r.right - r.left, height = r.bottom - r.top;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetWindowDC(w);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(w, screen);
+    return pixels;
+}
+
+// A window covered by a newer maximised one is not painted behind it; brought back to the
+// front, it shows itself whole, its own bars included.
+TEST(WindowOwnerBuild, WindowBroughtBackFromBehindANewerOneIsPaintedWhole) {
+    stub::ScopedRegistration registration;
+    RecordingOwner owner;
+    ShowWindow(owner.Handle(), SW_SHOWNORMAL);
+    auto* first = new TMDIChild(owner); // with its status bar
+    first->URLS.SetText(L"http://first.example/");
+    kvtest::PumpFor(50);
+    owner.view = TViewSettings{false, true, false};
+    auto* second = new TMDIChild(owner);
+    second->URLS.SetText(L"http://second.example/");
+    kvtest::PumpFor(50);
+
+    first->Activate();
+    kvtest::PumpFor(100);
+    ASSERT_TRUE(first->Maximized());
+    std::vector<uint32_t> shown = WindowPixels(first->Handle());
+    RedrawWindow(first->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_TRUE(WindowPixels(first->Handle()) == shown);
+}
+
 } // namespace
