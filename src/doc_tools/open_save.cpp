@@ -3,6 +3,7 @@
 #include "doc_tools/core/page_text.h"
 #include "doc_tools/variant_holder.h"
 #include "toolkit/com.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/error.h"
 #include "toolkit/files.h"
 #include "toolkit/system_codec.h"
@@ -74,7 +75,11 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const FileDialog& d) {
     ofn.lpstrDefExt = d.defaultExtension;
     // No question before an existing file is replaced.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    BOOL ok = d.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    BOOL ok = FALSE;
+    {
+        tk::OwnDialogScope own;
+        ok = d.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    }
     if (!ok) {
         DWORD error = CommDlgExtendedError();
         if (error != 0) {

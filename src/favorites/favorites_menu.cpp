@@ -394,6 +394,7 @@ void TFavoritesMenu::AddFavoritesClick() {
         V_VT(&name) = VT_BSTR;
         Bstr titleText(title);
         V_BSTR(&name) = titleText.text;
+        tk::OwnDialogScope own;
         tk::Check(service->AddFavorite(address.text, &name));
     } catch (...) {
         tk::MessageBox(L"不能添加这个连接！", L"", MB_OK);
@@ -408,6 +409,7 @@ void TFavoritesMenu::OrganizeFavoritesClick() {
             reinterpret_cast<void*>(GetProcAddress(library, "DoOrganizeFavDlg")));
         char path[MAX_PATH + 1] = {};
         if (organize != nullptr && favoritesId_ && SHGetPathFromIDListA(favoritesId_.get(), path)) {
+            tk::OwnDialogScope own;
             organize(tk::Application::MainWindow(), path);
         }
         FreeLibrary(library);
@@ -418,14 +420,20 @@ void TFavoritesMenu::OrganizeFavoritesClick() {
 void TFavoritesMenu::ImportFavoritesClick() {
     ComPtr<IShellUIHelper> service = FavoritesService();
     Bstr none(L"");
-    tk::Check(service->ImportExportFavorites(VARIANT_TRUE, none.text));
+    {
+        tk::OwnDialogScope own;
+        tk::Check(service->ImportExportFavorites(VARIANT_TRUE, none.text));
+    }
     RebuildMenu();
 }
 
 void TFavoritesMenu::ExportFavoritesClick() {
     ComPtr<IShellUIHelper> service = FavoritesService();
     Bstr none(L"");
-    tk::Check(service->ImportExportFavorites(VARIANT_FALSE, none.text));
+    {
+        tk::OwnDialogScope own;
+        tk::Check(service->ImportExportFavorites(VARIANT_FALSE, none.text));
+    }
     RebuildMenu();
 }
 

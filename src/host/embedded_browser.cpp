@@ -4,7 +4,9 @@
 #include "host/core/dialog_caption.h"
 #include "toolkit/application.h"
 #include "toolkit/com.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/error.h"
+#include "toolkit/forms.h"
 
 #include <commctrl.h>
 #include <dde.h>
@@ -12,7 +14,9 @@
 #include <float.h>
 #include <mshtml.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace host {
 namespace {
@@ -401,12 +405,7 @@ TEmbeddedBrowser::~TEmbeddedBrowser() {
         ApplyTextSize(2);
     }
     doc_tools::UnregisterUserAgent(userAgent_);
-    if (owner_ != nullptr) {
-        if (IsWindow(owner_)) {
-            RemoveWindowSubclass(owner_, &OwnerHookProc, reinterpret_cast<UINT_PTR>(this));
-        }
-        owner_ = nullptr;
-    }
+    StopWatching();
     // Every host's end resets the proxy, set or not.
     doc_tools::ApplyProxy(std::wstring());
 }
@@ -454,12 +453,28 @@ void TEmbeddedBrowser::Load() {
     doc_tools::RegisterUserAgent(userAgent_);
     downloadControlValue_ = DownloadControlValueOf(downloadOptions_);
     hostUIFlagsValue_ = HostUIFlagsValueOf(uiOptions_);
-    // The form the host is placed on. (A browser window is an MDI child, which is never
-    // activated as a top-level window: the frame's own message boxes are not touched.)
+    // The form the host is placed on. An MDI child is never activated as a top-level window:
+    // its frame is, so the frame's activations are watched for it, while it is the frame's
+    // active child.
     HWND form = Parent();
-    if (form != nullptr && IsWindow(form) &&
-        SetWindowSubclass(form, &OwnerHookProc, reinterpret_cast<UINT_PTR>(this),
-                          reinterpret_cast<DWORD_PTR>(this))) {
+    if (form != nullptr && (GetWindowLongPtrW(form, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0) {
+        // A frame of the toolkit's tells its watchers; another frame is not watched.
+        HWND frame = GetAncestor(form, GA_ROOT);
+        if (auto* f = dynamic_cast<tk::Form*>(tk::Window::FromHandle(frame))) {
+            owner_ = frame;
+            mdiForm_ = form;
+            frameWatcher_ = f->AddDeactivationWatcher([this](HWND activated) {
+                // The host on the frame's active child looks after the box.
+                HWND client = GetParent(mdiForm_);
+                if (client != nullptr && reinterpret_cast<HWND>(SendMessageW(
+                                             client, WM_MDIGETACTIVE, 0, 0)) == mdiForm_) {
+                    WatchActivation(activated);
+                }
+            });
+        }
+    } else if (form != nullptr && IsWindow(form) &&
+               SetWindowSubclass(form, &OwnerHookProc, reinterpret_cast<UINT_PTR>(this),
+                                 reinterpret_cast<DWORD_PTR>(this))) {
         owner_ = form;
     }
     std::wstring proxy = ProxyText(ProxySettings);
@@ -764,10 +779,28 @@ LRESULT CALLBACK TEmbeddedBrowser::OwnerHookProc(HWND hwnd, UINT msg, WPARAM wPa
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
+void TEmbeddedBrowser::StopWatching() noexcept {
+    if (owner_ == nullptr) {
+        return;
+    }
+    if (mdiForm_ == nullptr) {
+        if (IsWindow(owner_)) {
+            RemoveWindowSubclass(owner_, &OwnerHookProc, reinterpret_cast<UINT_PTR>(this));
+        }
+    } else if (auto* f = dynamic_cast<tk::Form*>(tk::Window::FromHandle(owner_))) {
+        f->RemoveDeactivationWatcher(frameWatcher_);
+    }
+    owner_ = nullptr;
+}
+
 // A window is being activated above the host's form: the engine's dialogs get the host's icon
 // and caption, or are closed.
 void TEmbeddedBrowser::WatchActivation(HWND activated) {
-    if (activated != nullptr && IsDialogWindow(activated)) {
+    // Only the engine's boxes: not the program's own, and no window of another program.
+    bool engineDialog = activated != nullptr && IsDialogWindow(activated) &&
+                        !tk::OwnDialogScope::Active() &&
+                        GetWindowThreadProcessId(activated, nullptr) == GetCurrentThreadId();
+    if (engineDialog) {
         if (MessagesBoxes.DisableAll) {
             SendMessageW(activated, WM_CLOSE, 0, 0);
         }

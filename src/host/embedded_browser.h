@@ -216,6 +216,7 @@ private:
     void NotifyDownloadControl();
     static LRESULT CALLBACK OwnerHookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR id, DWORD_PTR data);
+    void StopWatching() noexcept;
     void WatchActivation(HWND activated);
 
     std::wstring userAgent_;
@@ -226,7 +227,9 @@ private:
     ComPtr<HostCallbacks> callbacks_;
     bool loaded_ = false;
     bool userAgentRegistered_ = false;
-    HWND owner_ = nullptr; // the form whose activations are watched
+    HWND owner_ = nullptr;   // the window whose activations are watched
+    HWND mdiForm_ = nullptr; // the host's form when it is an MDI child: owner_ is its frame
+    int frameWatcher_ = 0;   // the frame's watcher for the host
     // Expires when this host is destroyed; waits inside it hold a weak reference.
     std::shared_ptr<int> alive_;
     // Counts engine events; a wait that sees no new events for the limit gives up.

@@ -3,10 +3,24 @@
 #include "toolkit/application.h"
 
 namespace tk {
+namespace {
+int ownDialogs = 0; // the UI thread's own dialogs now open, nested
+} // namespace
+
+OwnDialogScope::OwnDialogScope() {
+    ++ownDialogs;
+}
+OwnDialogScope::~OwnDialogScope() {
+    --ownDialogs;
+}
+bool OwnDialogScope::Active() {
+    return ownDialogs > 0;
+}
 
 // windows.h maps the name to MessageBoxW; the platform's function is called explicitly.
 int MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
     const std::wstring& title = caption.empty() ? Application::Title() : caption;
+    OwnDialogScope own;
     return ::MessageBoxW(Application::ActiveOwner(), text.c_str(), title.c_str(), flags);
 }
 

@@ -1,6 +1,7 @@
 #include "toolkit/error.h"
 
 #include "toolkit/application.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/text.h"
 
 #include <new>
@@ -63,6 +64,7 @@ void ReportCurrentException() noexcept {
     try {
         std::wstring text = CurrentExceptionText();
         HWND owner = Application::ActiveOwner();
+        OwnDialogScope own;
         MessageBoxW(owner, text.c_str(), Application::Title().c_str(), MB_OK | MB_ICONERROR);
     } catch (...) {
         // Nothing is left to report with.

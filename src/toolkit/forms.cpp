@@ -62,10 +62,38 @@ void Form::DoCloseQuery(bool&) {}
 
 void Form::DoClose(CloseAction&) {}
 
+int Form::AddDeactivationWatcher(std::function<void(HWND)> watcher) {
+    int id = nextWatcherId_++;
+    deactivationWatchers_.emplace_back(id, std::move(watcher));
+    return id;
+}
+
+void Form::RemoveDeactivationWatcher(int id) noexcept {
+    auto& v = deactivationWatchers_;
+    v.erase(std::remove_if(v.begin(), v.end(), [id](const auto& w) { return w.first == id; }),
+            v.end());
+}
+
 LRESULT Form::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CLOSE) {
         Close();
         return 0;
+    }
+    if (msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE && !deactivationWatchers_.empty()) {
+        // A watcher may remove others (or itself): each is looked up again before its call.
+        std::vector<int> ids;
+        for (const auto& w : deactivationWatchers_) {
+            ids.push_back(w.first);
+        }
+        auto activated = reinterpret_cast<HWND>(lParam);
+        for (int id : ids) {
+            auto it = std::find_if(deactivationWatchers_.begin(), deactivationWatchers_.end(),
+                                   [id](const auto& w) { return w.first == id; });
+            if (it != deactivationWatchers_.end()) {
+                std::function<void(HWND)> watcher = it->second;
+                Guard([&] { watcher(activated); });
+            }
+        }
     }
     return Window::WndProc(msg, wParam, lParam);
 }

@@ -27,6 +27,11 @@ public:
     // True once the form has been allowed to close and waits for its destruction.
     bool Closing() const { return closing_; }
 
+    // Watchers told of each window activated above this form (WM_ACTIVATE, WA_INACTIVE), with
+    // that window. Cheaper than a hook on the window, which would cost every message.
+    int AddDeactivationWatcher(std::function<void(HWND activated)> watcher);
+    void RemoveDeactivationWatcher(int id) noexcept;
+
 protected:
     virtual void DoCloseQuery(bool& canClose);
     virtual void DoClose(CloseAction& action);
@@ -40,6 +45,10 @@ protected:
     std::wstring caption_;
     Font font_;
     bool closing_ = false;
+
+private:
+    std::vector<std::pair<int, std::function<void(HWND)>>> deactivationWatchers_;
+    int nextWatcherId_ = 1;
 };
 
 class MDIChildForm;

@@ -4,6 +4,8 @@
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
 #include "toolkit/application.h"
+#include "toolkit/dialogs.h"
+#include "win32/support/dialog_box.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
 #include "win32/support/variants.h"
@@ -262,6 +264,48 @@ TEST_F(BrowserWindowTest, FrameTitleFollowsOnceAndAlsoWhileTheProgramWaits) {
         Sleep(5);
     }
     EXPECT_EQ(WindowTextOf(frame), L"Quelmar浏览器V3.4 - [Third page]");
+}
+
+// The engine's boxes appear above the frame, since a browser window is an MDI child that is
+// never activated itself: the active window's host gives them the program's caption; the
+// program's own boxes keep theirs.
+TEST_F(BrowserWindowTest, EngineBoxesAboveTheFrameTakeTheHostCaptionOwnBoxesKeepTheirs) {
+    HWND frame = frame_->Handle();
+    TMDIChild* front = frame_->OpenBrowserWindow(L"KV-2");
+    int frontSeen = 0, behindSeen = 0;
+    front->WebBrowser1->OnShowDialog = [&](host::TEmbeddedBrowser&, HWND) { ++frontSeen; };
+    window_->WebBrowser1->OnShowDialog = [&](host::TEmbeddedBrowser&, HWND) { ++behindSeen; };
+
+    SetActiveWindow(frame);
+    ASSERT_EQ(GetActiveWindow(), frame);
+    HWND box = kvtest::MakeDialog(frame, L"Microsoft Internet Explorer");
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WindowTextOf(box), L"Web Browser");
+    DestroyWindow(box);
+    EXPECT_EQ(frontSeen, 1);
+    EXPECT_EQ(behindSeen, 0);
+
+    SetActiveWindow(frame);
+    {
+        tk::OwnDialogScope own;
+        HWND mine = kvtest::MakeDialog(frame, L"弹出窗口");
+        ASSERT_NE(mine, nullptr);
+        EXPECT_EQ(WindowTextOf(mine), L"弹出窗口");
+        DestroyWindow(mine);
+    }
+    // Its host still hears of every window activated above the frame.
+    EXPECT_EQ(frontSeen, 2);
+
+    // The window behind becomes the active one, and with it its host.
+    window_->Activate();
+    SetActiveWindow(frame);
+    box = kvtest::MakeDialog(frame, L"Alert");
+    EXPECT_EQ(WindowTextOf(box), L"Web Browser:  Alert");
+    DestroyWindow(box);
+    EXPECT_EQ(behindSeen, 1);
+    EXPECT_EQ(frontSeen, 2);
+    front->WebBrowser1->OnShowDialog = nullptr;
+    window_->WebBrowser1->OnShowDialog = nullptr;
 }
 
 TEST_F(BrowserWindowTest, PageRequestsShowAndHideBarsAndFullScreen) {

@@ -5,6 +5,7 @@
 #include "host/embedded_browser.h"
 #include "toolkit/error.h"
 #include "engine_stub/engine_stub.h"
+#include "win32/support/dialog_box.h"
 #include "win32/support/modal.h"
 #include "win32/support/parent_window.h"
 #include "win32/support/pump.h"
@@ -469,31 +470,6 @@ TEST_F(HostAnswers, HelpWithoutAHelpFileIsTheEngines) {
 
 // ---- dialogs above the host's form
 
-// A modeless dialog box (class "#32770") with this title, owned by owner.
-HWND MakeDialog(HWND owner, const std::wstring& title) {
-    std::vector<WORD> t(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
-    auto* d = reinterpret_cast<DLGTEMPLATE*>(t.data());
-    d->style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
-    d->cx = 120;
-    d->cy = 40;
-    t.push_back(0); // no menu
-    t.push_back(0); // standard class
-    for (wchar_t c : title) {
-        t.push_back(static_cast<WORD>(c));
-    }
-    t.push_back(0);
-    return CreateDialogIndirectParamW(
-        GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(t.data()), owner,
-        [](HWND w, UINT m, WPARAM wp, LPARAM) -> INT_PTR {
-            if (m == WM_CLOSE || (m == WM_COMMAND && LOWORD(wp) == IDCANCEL)) {
-                DestroyWindow(w);
-                return TRUE;
-            }
-            return m == WM_INITDIALOG ? TRUE : FALSE;
-        },
-        0);
-}
-
 std::wstring TitleOf(HWND w) {
     wchar_t buf[256] = {};
     GetWindowTextW(w, buf, 256);
@@ -515,7 +491,7 @@ TEST_F(HostAnswers, DialogsAboveTheFormGetTheHostCaptionOrAreClosed) {
     for (const auto& c : cases) {
         SetActiveWindow(parent_.get());
         ASSERT_EQ(GetActiveWindow(), parent_.get());
-        HWND dialog = MakeDialog(parent_.get(), c.title);
+        HWND dialog = kvtest::MakeDialog(parent_.get(), c.title);
         ASSERT_NE(dialog, nullptr);
         if (c.caption == nullptr) {
             EXPECT_FALSE(IsWindow(dialog)) << "an error box must be closed";
@@ -532,19 +508,19 @@ TEST_F(HostAnswers, DialogsAboveTheFormGetTheHostCaptionOrAreClosed) {
     b->MessagesBoxes.NewCaption = L"KV浏览器";
     b->DisableErrors.ScriptError = false;
     SetActiveWindow(parent_.get());
-    HWND kept = MakeDialog(parent_.get(), L"Script Error");
+    HWND kept = kvtest::MakeDialog(parent_.get(), L"Script Error");
     ASSERT_TRUE(IsWindow(kept));
     EXPECT_EQ(TitleOf(kept), L"KV浏览器:  Script Error");
     DestroyWindow(kept);
     b->MessagesBoxes.DisableAll = true;
     SetActiveWindow(parent_.get());
-    HWND closed = MakeDialog(parent_.get(), L"Alert");
+    HWND closed = kvtest::MakeDialog(parent_.get(), L"Alert");
     EXPECT_FALSE(IsWindow(closed));
 
     // Gone with the host: a later dialog keeps its title.
     b.reset();
     SetActiveWindow(parent_.get());
-    HWND plain = MakeDialog(parent_.get(), L"Alert");
+    HWND plain = kvtest::MakeDialog(parent_.get(), L"Alert");
     EXPECT_EQ(TitleOf(plain), L"Alert");
     DestroyWindow(plain);
 }
