@@ -197,8 +197,37 @@ TEST(WindowOwnerBuild, WindowsShareTheNavigatorPicturesWhileAnyIsOpen) {
     kvtest::DrainQuit();
 }
 
-// The menu bar of the frame as drawn: its pixels in the frame's window surface.
-std::vector<COLORREF> MenuBarPixels(HWND frame) {
+// Pixels of a part of a window as drawn (window coordinates; the whole window by default).
+std::vector<uint32_t> WindowPixels(HWND w, RECT part = RECT{}) {
+    if (IsRectEmpty(&part)) {
+        GetWindowRect(w, &part);
+        OffsetRect(&part, -part.left, -part.top);
+    }
+    int width = part.right - part.left, height = part.bottom - part.top;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetWindowDC(w);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, part.left, part.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(w, screen);
+    return pixels;
+}
+
+// The frame's menu bar as drawn.
+std::vector<uint32_t> MenuBarPixels(HWND frame) {
     MENUBARINFO bar{};
     bar.cbSize = sizeof(bar);
     if (!GetMenuBarInfo(frame, OBJID_MENU, 0, &bar)) {
@@ -206,17 +235,9 @@ std::vector<COLORREF> MenuBarPixels(HWND frame) {
     }
     RECT outer{};
     GetWindowRect(frame, &outer);
-    int x = bar.rcBar.left - outer.left, y = bar.rcBar.top - outer.top;
-    int w = bar.rcBar.right - bar.rcBar.left, h = bar.rcBar.bottom - bar.rcBar.top;
-    HDC dc = GetWindowDC(frame);
-    std::vector<COLORREF> pixels;
-    for (int j = 0; j < h; ++j) {
-        for (int i = 0; i < w; ++i) {
-            pixels.push_back(GetPixel(dc, x + i, y + j));
-        }
-    }
-    ReleaseDC(frame, dc);
-    return pixels;
+    RECT part = bar.rcBar;
+    OffsetRect(&part, -outer.left, -outer.top);
+    return WindowPixels(frame, part);
 }
 
 // Opening the first maximised window adds its buttons to the frame's menu bar; the frame's
@@ -231,44 +252,17 @@ TEST(WindowOwnerBuild, FrameMenuBarShowsTheFirstWindowsButtonsOnceOpened) {
     ShowWindow(owner.Handle(), SW_SHOWNORMAL);
     kvtest::PumpFor(50);
     EXPECT_EQ(GetMenuItemCount(bar), 1);
-    std::vector<COLORREF> before = MenuBarPixels(owner.Handle());
+    std::vector<uint32_t> before = MenuBarPixels(owner.Handle());
     ASSERT_FALSE(before.empty());
 
     new TMDIChild(owner);
     kvtest::PumpFor(50);
     // The child's system menu and its three caption buttons.
     EXPECT_EQ(GetMenuItemCount(bar), 5);
-    std::vector<COLORREF> shown = MenuBarPixels(owner.Handle());
+    std::vector<uint32_t> shown = MenuBarPixels(owner.Handle());
     EXPECT_NE(shown, before);
     RedrawWindow(owner.Handle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
     EXPECT_EQ(MenuBarPixels(owner.Handle()), shown);
-}
-
-// The window's pixels as drawn, client area and frame.
-std::vector<uint32_t> WindowPixels(HWND w) {
-    RECT r{};
-    GetWindowRect(w, &r);
-    int width = r.right - r.left, height = r.bottom - r.top;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetWindowDC(w);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(memory, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
-                                 static_cast<const uint32_t*>(bits) + width * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(w, screen);
-    return pixels;
 }
 
 // A window covered by a newer maximised one is not painted behind it; brought back to the
