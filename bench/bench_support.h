@@ -107,6 +107,7 @@ inline void FillHistory(TMainForm& frame, int entries) {
 // Shows the frame without its first-show handler and lets it settle, idle work included.
 inline void ShowSettled(TMainForm& frame) {
     ShowWindow(frame.Handle(), SW_SHOWNORMAL);
+    frame.BuildContents();
     Pump();
     tk::Application::RunIdleHandlers();
 }

@@ -94,6 +94,13 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
     ConfigureFavoritesMenu();
+}
+
+void TMainForm::BuildContents() {
+    if (built_) {
+        return;
+    }
+    built_ = true;
     // Font "宋体", GB2312, 12 pixels high.
     font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, tk::DpiOf(tk::Form::Handle()));
     CreateBars();

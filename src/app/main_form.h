@@ -83,8 +83,13 @@ public:
     void SetSiteItems(std::vector<std::string> items); // replaces ComboBox1's items
     const std::vector<std::string>& SiteItems() const;
 
+    // The bars, the lists and the settings: the first Show builds them once the frame is on
+    // the screen; code that uses the frame without showing it calls this first. Once only.
+    void BuildContents();
+
     // Handlers of the frame.
     void FormCreate();
+    void FormShowing() override { BuildContents(); }
     void FormShow() override;
     void FormCloseQuery(bool& CanClose) override;
     void TabControl1Change();
@@ -149,6 +154,7 @@ private:
     };
     void CreateMenu();
     void CreateBars();
+    bool built_ = false;
     void ReadSettingsFile();
     void WriteFiles();
     void LayoutBars();

@@ -49,6 +49,36 @@ ComPtr<IDispatch> ObjectByName(IDispatch* object, const wchar_t* name) {
     return result;
 }
 
+// The common dialogs are bound on first use: their library brings the print spooler's with
+// it, whose start-up costs every start of the program several milliseconds.
+struct CommonDialogs {
+    using FileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+    using ErrorFn = DWORD(WINAPI*)();
+    FileNameFn open = nullptr;
+    FileNameFn save = nullptr;
+    ErrorFn error = nullptr;
+};
+
+const CommonDialogs& CommonDialogLibrary() {
+    static const CommonDialogs library = [] {
+        CommonDialogs d;
+        HMODULE m = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        if (m != nullptr) {
+            auto find = [m](const char* name) {
+                return reinterpret_cast<void*>(GetProcAddress(m, name));
+            };
+            d.open = reinterpret_cast<CommonDialogs::FileNameFn>(find("GetOpenFileNameW"));
+            d.save = reinterpret_cast<CommonDialogs::FileNameFn>(find("GetSaveFileNameW"));
+            d.error = reinterpret_cast<CommonDialogs::ErrorFn>(find("CommDlgExtendedError"));
+        }
+        return d;
+    }();
+    if (library.open == nullptr || library.save == nullptr || library.error == nullptr) {
+        throw tk::Error(L"The file dialog is not available (comdlg32.dll)");
+    }
+    return library;
+}
+
 struct FileDialog {
     bool save = false;
     const wchar_t* filter = nullptr;
@@ -75,13 +105,14 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const FileDialog& d) {
     ofn.lpstrDefExt = d.defaultExtension;
     // No question before an existing file is replaced.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    const CommonDialogs& dialogs = CommonDialogLibrary();
     BOOL ok = FALSE;
     {
         tk::OwnDialogScope own;
-        ok = d.save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+        ok = d.save ? dialogs.save(&ofn) : dialogs.open(&ofn);
     }
     if (!ok) {
-        DWORD error = CommDlgExtendedError();
+        DWORD error = dialogs.error();
         if (error != 0) {
             throw tk::Error(L"The file dialog failed (" + std::to_wstring(error) + L")");
         }

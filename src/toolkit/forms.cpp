@@ -175,10 +175,14 @@ void MDIFrameForm::Show(int showCommand) {
     if (hwnd_ == nullptr) {
         return;
     }
+    bool first = !shown_;
+    shown_ = true;
     ShowWindow(hwnd_, showCommand);
+    if (first) {
+        FormShowing();
+    }
     UpdateWindow(hwnd_);
-    if (!shown_) {
-        shown_ = true;
+    if (first) {
         FormShow();
     }
 }

@@ -65,7 +65,8 @@ public:
     int MDIChildCount() const;
     MDIChildForm* ActiveMDIChild() const;
 
-    // Shows the frame; the first time also runs FormShow.
+    // Shows the frame; the first time, FormShowing runs once the frame is on the screen and
+    // before anything in it is painted, then FormShow.
     void Show(int showCommand = SW_SHOWDEFAULT);
     // Destroys every child form without asking it (end of the application).
     void FreeChildren() noexcept;
@@ -88,6 +89,9 @@ protected:
     // Asks every child's close query first, then the frame's own FormCloseQuery.
     void DoCloseQuery(bool& canClose) override;
     virtual void FormCloseQuery(bool& canClose);
+    // Builds what the frame holds. Windows need the frame on the screen as early as possible:
+    // the work here runs after it appears, before its client area is first painted.
+    virtual void FormShowing() {}
     virtual void FormShow() {}
     // Height of the bars above the MDI client area.
     virtual int TopBarsHeight() { return 0; }
