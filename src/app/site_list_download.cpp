@@ -1,6 +1,7 @@
 #include "app/site_list_download.h"
 
 #include "app/core/line_file.h"
+#include "toolkit/system_library.h"
 #include "toolkit/text.h"
 
 #include <urlmon.h>
@@ -235,7 +236,17 @@ SiteListDownload DownloadSiteList(const std::string& sourceUrl, const std::wstri
     }
     // The pointer constructor takes the one reference (mingw-w64's Attach would add another).
     Microsoft::WRL::ComPtr<DownloadWatch> watch(new DownloadWatch);
-    out.result = URLDownloadToFileA(nullptr, sourceUrl.c_str(), ansiTemp->c_str(), 0, watch.Get());
+    // Bound on first use: the library and the internet libraries it brings stay out of the
+    // program's start.
+    using DownloadFn =
+        HRESULT(WINAPI*)(IUnknown*, const char*, const char*, DWORD, IBindStatusCallback*);
+    auto download = tk::SystemFunction<DownloadFn>(L"urlmon.dll", "URLDownloadToFileA");
+    if (download == nullptr) {
+        out.status = SiteListStatus::DownloadFailed;
+        out.result = HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+        return out;
+    }
+    out.result = download(nullptr, sourceUrl.c_str(), ansiTemp->c_str(), 0, watch.Get());
     out.httpStatus = watch->httpStatus;
     if (FAILED(out.result)) {
         out.status = SiteListStatus::DownloadFailed;

@@ -1,5 +1,7 @@
 #include "doc_tools/browser_registry.h"
 
+#include "toolkit/system_library.h"
+
 #include <windows.h>
 #include <wininet.h>
 
@@ -115,14 +117,22 @@ void ApplyProxy(const std::wstring& proxy) {
     list.pszConnection = nullptr; // the default connection
     list.dwOptionCount = 3;
     list.pOptions = options.data();
-    HINTERNET session =
-        InternetOpenW(L"APPNAME123", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    // Bound on first use, so that the internet library stays out of the program's start.
+    auto open = tk::SystemFunction<decltype(&InternetOpenW)>(L"wininet.dll", "InternetOpenW");
+    auto setOption =
+        tk::SystemFunction<decltype(&InternetSetOptionW)>(L"wininet.dll", "InternetSetOptionW");
+    auto close =
+        tk::SystemFunction<decltype(&InternetCloseHandle)>(L"wininet.dll", "InternetCloseHandle");
+    if (open == nullptr || setOption == nullptr || close == nullptr) {
+        return;
+    }
+    HINTERNET session = open(L"APPNAME123", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     if (session == nullptr) {
         return;
     }
-    InternetSetOptionW(session, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
-    InternetSetOptionW(session, INTERNET_OPTION_REFRESH, nullptr, 0);
-    InternetCloseHandle(session);
+    setOption(session, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof(list));
+    setOption(session, INTERNET_OPTION_REFRESH, nullptr, 0);
+    close(session);
 }
 
 void SetNavigationSound(bool silence) {

@@ -7,6 +7,7 @@
 #include "toolkit/error.h"
 #include "toolkit/files.h"
 #include "toolkit/system_codec.h"
+#include "toolkit/system_library.h"
 
 #include <commdlg.h>
 
@@ -49,36 +50,6 @@ ComPtr<IDispatch> ObjectByName(IDispatch* object, const wchar_t* name) {
     return result;
 }
 
-// The common dialogs are bound on first use: their library brings the print spooler's with
-// it, whose start-up costs every start of the program several milliseconds.
-struct CommonDialogs {
-    using FileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
-    using ErrorFn = DWORD(WINAPI*)();
-    FileNameFn open = nullptr;
-    FileNameFn save = nullptr;
-    ErrorFn error = nullptr;
-};
-
-const CommonDialogs& CommonDialogLibrary() {
-    static const CommonDialogs library = [] {
-        CommonDialogs d;
-        HMODULE m = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-        if (m != nullptr) {
-            auto find = [m](const char* name) {
-                return reinterpret_cast<void*>(GetProcAddress(m, name));
-            };
-            d.open = reinterpret_cast<CommonDialogs::FileNameFn>(find("GetOpenFileNameW"));
-            d.save = reinterpret_cast<CommonDialogs::FileNameFn>(find("GetSaveFileNameW"));
-            d.error = reinterpret_cast<CommonDialogs::ErrorFn>(find("CommDlgExtendedError"));
-        }
-        return d;
-    }();
-    if (library.open == nullptr || library.save == nullptr || library.error == nullptr) {
-        throw tk::Error(L"The file dialog is not available (comdlg32.dll)");
-    }
-    return library;
-}
-
 struct FileDialog {
     bool save = false;
     const wchar_t* filter = nullptr;
@@ -105,14 +76,20 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const FileDialog& d) {
     ofn.lpstrDefExt = d.defaultExtension;
     // No question before an existing file is replaced.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    const CommonDialogs& dialogs = CommonDialogLibrary();
+    // Bound on first use: the library brings the print spooler's with it, whose start would
+    // otherwise delay every start of the program.
+    using FileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+    using ErrorFn = DWORD(WINAPI*)();
+    auto run = tk::RequiredSystemFunction<FileNameFn>(L"comdlg32.dll", d.save ? "GetSaveFileNameW"
+                                                                              : "GetOpenFileNameW");
+    auto lastError = tk::RequiredSystemFunction<ErrorFn>(L"comdlg32.dll", "CommDlgExtendedError");
     BOOL ok = FALSE;
     {
         tk::OwnDialogScope own;
-        ok = d.save ? dialogs.save(&ofn) : dialogs.open(&ofn);
+        ok = run(&ofn);
     }
     if (!ok) {
-        DWORD error = dialogs.error();
+        DWORD error = lastError();
         if (error != 0) {
             throw tk::Error(L"The file dialog failed (" + std::to_wstring(error) + L")");
         }

@@ -1,6 +1,7 @@
 // The default error report and the test run's guard against modal boxes.
 #include "toolkit/application.h"
 #include "toolkit/error.h"
+#include "toolkit/system_library.h"
 #include "win32/support/modal.h"
 
 #include <gtest/gtest-spi.h>
@@ -37,6 +38,25 @@ TEST_F(ErrorReportTest, SystemErrorsCarryThePlatformText) {
     EXPECT_EQ(kvtest::SeenModals()[0].text,
               tk::SystemErrorText(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
     EXPECT_FALSE(kvtest::SeenModals()[0].text.empty());
+}
+
+// Functions bound on first use: found in the system folder's library, or null; a required one
+// that is missing is reported by name.
+TEST_F(ErrorReportTest, SystemFunctionsBoundOnFirstUse) {
+    using TickFn = DWORD(WINAPI*)();
+    EXPECT_EQ(tk::SystemFunction<TickFn>(L"kernel32.dll", "GetTickCount"),
+              reinterpret_cast<TickFn>(reinterpret_cast<void*>(
+                  GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetTickCount"))));
+    EXPECT_NE(tk::SystemFunction<void*>(L"comdlg32.dll", "GetOpenFileNameW"), nullptr);
+    EXPECT_EQ(tk::SystemFunction<void*>(L"kernel32.dll", "NoSuchFunction"), nullptr);
+    EXPECT_EQ(tk::SystemFunction<void*>(L"no_such_library.dll", "Anything"), nullptr);
+
+    kvtest::ExpectModal(IDOK,
+                        L"The system function NoSuchFunction (kernel32.dll) is not available");
+    bool ok =
+        tk::Guard([] { tk::RequiredSystemFunction<void*>(L"kernel32.dll", "NoSuchFunction"); });
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(kvtest::SeenModals().size(), 1u);
 }
 
 TEST_F(ErrorReportTest, ComEntryPointsTurnErrorsIntoResults) {

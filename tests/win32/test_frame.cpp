@@ -150,6 +150,48 @@ TEST_F(FrameTest, FirstRunWithoutFilesStartsWithDefaults) {
     EXPECT_TRUE(w->Maximized());
 }
 
+// The frame is on the screen before its bars are built and its files read (a start shows
+// sooner); the first show then holds all of them, and a later show builds nothing again.
+TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
+    KeepCaptions({});
+    kvtest::WriteBytes(program_.Path() + L"newslist.txt", "One:one.example\r\n");
+    struct Observed : TMainForm {
+        using TMainForm::TMainForm;
+        void FormShowing() override {
+            visible = IsWindowVisible(Handle()) != FALSE;
+            bars = CoolBar1.HandleAllocated();
+            sites = SiteItems().size();
+            TMainForm::FormShowing();
+            ++showings;
+        }
+        bool visible = false;
+        bool bars = true;
+        size_t sites = 99;
+        int showings = 0;
+    };
+    auto f = std::make_unique<Observed>(Start());
+    EXPECT_FALSE(IsWindowVisible(f->Handle()));
+    f->Show(SW_SHOWNORMAL);
+    kvtest::PumpIdle();
+    EXPECT_TRUE(f->visible);
+    EXPECT_FALSE(f->bars);
+    EXPECT_EQ(f->sites, 0u);
+    EXPECT_EQ(f->showings, 1);
+    ASSERT_TRUE(f->CoolBar1.HandleAllocated());
+    EXPECT_TRUE(f->CoolBar1.Visible());
+    EXPECT_EQ(f->SiteItems(), std::vector<std::string>{"One:one.example"});
+    EXPECT_EQ(f->BrowserWindowCount(), 1);
+    HWND bar = f->CoolBar1.Handle();
+
+    f->Show(SW_SHOWNORMAL);
+    kvtest::PumpIdle();
+    EXPECT_EQ(f->showings, 1);
+    EXPECT_EQ(f->CoolBar1.Handle(), bar);
+    EXPECT_EQ(f->BrowserWindowCount(), 1);
+    f.reset();
+    DrainQuit();
+}
+
 TEST_F(FrameTest, HistoryAndSiteListAreReadBesideTheProgram) {
     kvtest::WriteBytes(HistoryFile(), "http://b.example/\r\nHTTP://WWW.BAIDU.COM/S?TN=TREVOX_PG\n"
                                       "\r\nc.example");
