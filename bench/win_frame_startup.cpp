@@ -3,7 +3,7 @@
 //    and the frame idle, with the stand-in engine.
 // 2. Side by side under the platform's own engine: Wine's iexplore.exe about:blank from
 //    process start to its window shown, and kvbr.exe (beside this program) to its frame shown;
-//    medians of five starts each, taken in turn.
+//    medians of nine starts each, taken in turn.
 #include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
@@ -120,12 +120,16 @@ int main() {
     GetEnvironmentVariableW(L"ProgramFiles", windows, MAX_PATH);
     std::wstring iexplore = std::wstring(windows) + L"\\Internet Explorer\\iexplore.exe";
     std::wstring kvbr = ModuleFolder() + L"kvbr.exe";
-    // Five starts of each, in turn, so that a busy moment of the machine weighs on both alike;
+    // Nine starts of each, in turn, so that a busy moment of the machine weighs on both alike;
     // the medians are compared.
+    // Both engines start helper processes of their own (Wine's engine looks for its renderer):
+    // a pause after each start lets them end before the next start is measured.
     std::vector<double> ieTimes, kvTimes;
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < 9; ++round) {
         double ieOne = TimeToWindow(iexplore, L"about:blank", nullptr, folder);
+        Sleep(500);
         double kvOne = TimeToWindow(kvbr, L"", L"tkMDIFrame", folder);
+        Sleep(500);
         if (ieOne > 0 && kvOne > 0) {
             ieTimes.push_back(ieOne);
             kvTimes.push_back(kvOne);
