@@ -90,6 +90,8 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
         start_.arguments = CommandLineArguments();
     }
     CreateMenu();
+    // The task bar button carries the application's title from the moment it appears.
+    tk::Application::SetTitle(L"KV浏览器");
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
@@ -308,7 +310,6 @@ void TMainForm::FormCreate() {
         tk::Guard([&] { SetSiteItems(kv::SplitLines(tk::ReadFileBytes(sites))); });
     }
     kv::EnsurePartnerHome(ListBoxURL, codec);
-    tk::Application::SetTitle(L"KV浏览器");
     LastTabTime = Now();
     N10.SetChecked(true);
     N11.SetChecked(true);

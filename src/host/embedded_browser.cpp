@@ -1006,7 +1006,8 @@ WaitResult TEmbeddedBrowser::Wait() {
         if (navigationFailed_) {
             return WaitResult::Failed;
         }
-        if (tk::Application::ProcessMessages() == tk::PumpResult::Quit) {
+        tk::PumpResult pumped = tk::Application::ProcessMessage();
+        if (pumped == tk::PumpResult::Quit) {
             return alive.expired() ? WaitResult::HostDestroyed : WaitResult::Quit;
         }
         if (alive.expired()) {
@@ -1023,7 +1024,9 @@ WaitResult TEmbeddedBrowser::Wait() {
         if (now - lastSign >= g_waitLimitMs) {
             return WaitResult::TimedOut;
         }
-        tk::Application::WaitForMessage(50);
+        if (pumped == tk::PumpResult::Idle) {
+            tk::Application::WaitForMessage(50);
+        }
     }
 }
 

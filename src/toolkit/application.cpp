@@ -225,6 +225,22 @@ PumpResult Application::ProcessMessages() {
     return S().terminated ? PumpResult::Quit : PumpResult::Idle;
 }
 
+PumpResult Application::ProcessMessage() {
+    if (S().terminated) {
+        return PumpResult::Quit;
+    }
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        return PumpResult::Idle;
+    }
+    if (msg.message == WM_QUIT) {
+        Terminate(static_cast<int>(msg.wParam));
+        return PumpResult::Quit;
+    }
+    DispatchOne(msg);
+    return S().terminated ? PumpResult::Quit : PumpResult::Handled;
+}
+
 void Application::WaitForMessage(DWORD timeoutMs) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }

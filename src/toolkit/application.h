@@ -14,7 +14,9 @@ namespace tk {
 constexpr UINT CN_BASE = 0xBC00;
 constexpr const wchar_t* kKeyTargetProp = L"tk.KeyTarget";
 
-enum class PumpResult { Idle, Quit };
+// Idle: nothing was waiting; Handled: one message was handled (more may wait); Quit: WM_QUIT
+// was seen (it is kept for the outer loop).
+enum class PumpResult { Idle, Handled, Quit };
 
 class Application {
 public:
@@ -47,6 +49,10 @@ public:
     // Handles every pending message, then returns. Quit when WM_QUIT was seen (it is kept
     // for the outer loop).
     static PumpResult ProcessMessages();
+    // Handles the next pending message, if any. A wait for a condition checks it after every
+    // message, so that it ends as soon as the condition holds and leaves the rest (the paints
+    // that come last, say) to the loop it returns to.
+    static PumpResult ProcessMessage();
     // Blocks until a message arrives or timeoutMs passes; no CPU is used while waiting.
     static void WaitForMessage(DWORD timeoutMs);
     static bool Terminated();

@@ -150,8 +150,9 @@ TEST_F(FrameTest, FirstRunWithoutFilesStartsWithDefaults) {
     EXPECT_TRUE(w->Maximized());
 }
 
-// The frame is on the screen before its bars are built and its files read (a start shows
-// sooner); the first show then holds all of them, and a later show builds nothing again.
+// The frame is on the screen, with the task bar's title, before its bars are built and its
+// files read (a start shows sooner); the first show then holds all of them, and a later show
+// builds nothing again.
 TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
     KeepCaptions({});
     kvtest::WriteBytes(program_.Path() + L"newslist.txt", "One:one.example\r\n");
@@ -161,14 +162,19 @@ TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
             visible = IsWindowVisible(Handle()) != FALSE;
             bars = CoolBar1.HandleAllocated();
             sites = SiteItems().size();
+            wchar_t text[32] = {};
+            GetWindowTextW(tk::Application::Handle(), text, 32);
+            taskBarText = text;
             TMainForm::FormShowing();
             ++showings;
         }
         bool visible = false;
         bool bars = true;
         size_t sites = 99;
+        std::wstring taskBarText;
         int showings = 0;
     };
+    tk::Application::SetTitle(L"other");
     auto f = std::make_unique<Observed>(Start());
     EXPECT_FALSE(IsWindowVisible(f->Handle()));
     f->Show(SW_SHOWNORMAL);
@@ -176,6 +182,7 @@ TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
     EXPECT_TRUE(f->visible);
     EXPECT_FALSE(f->bars);
     EXPECT_EQ(f->sites, 0u);
+    EXPECT_EQ(f->taskBarText, L"KV浏览器");
     EXPECT_EQ(f->showings, 1);
     ASSERT_TRUE(f->CoolBar1.HandleAllocated());
     EXPECT_TRUE(f->CoolBar1.Visible());

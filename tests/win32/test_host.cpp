@@ -394,6 +394,83 @@ TEST_F(HostTest, WaitForPageWithoutProgressEndsAfterTheLimit) {
     EXPECT_EQ(b->NavigateBlank(), host::WaitResult::Complete);
 }
 
+// A top-level window that counts its paints, and keeps a flood of its own messages going.
+struct Counted {
+    int paints = 0;
+    int floodLeft = 0;
+    int floodHandled = 0;
+};
+constexpr UINT kFlood = WM_APP + 7;
+
+LRESULT CALLBACK CountingProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* c = reinterpret_cast<Counted*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    if (c != nullptr && msg == WM_PAINT) {
+        ++c->paints;
+        ValidateRect(h, nullptr);
+        return 0;
+    }
+    if (c != nullptr && msg == kFlood) {
+        ++c->floodHandled;
+        if (--c->floodLeft > 0) {
+            PostMessageW(h, kFlood, 0, 0);
+        }
+        return 0;
+    }
+    return DefWindowProcW(h, msg, wp, lp);
+}
+
+HWND MakeCountingWindow(Counted& c) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"kvtestCounting";
+    RegisterClassW(&wc);
+    HWND h = CreateWindowExW(WS_EX_NOACTIVATE, L"kvtestCounting", L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                             200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&c));
+    return h;
+}
+
+// A wait ends as soon as the page is complete: painting the program's windows waits for the
+// loop the wait returns to (after opening a window, its first paint is not the blank page's).
+TEST_F(HostTest, WaitEndsAtCompletionAndLeavesPaintsToTheLoop) {
+    auto b = MakeHost();
+    Counted c;
+    HWND w = MakeCountingWindow(c);
+    kvtest::PumpIdle();
+    c.paints = 0;
+    InvalidateRect(w, nullptr, TRUE);
+    EXPECT_EQ(b->NavigateBlank(), host::WaitResult::Complete);
+    EXPECT_EQ(c.paints, 0);
+    kvtest::PumpIdle();
+    EXPECT_EQ(c.paints, 1);
+    DestroyWindow(w);
+}
+
+// Messages that keep coming are no sign of the page's progress: the limit still ends the wait,
+// while they go on.
+TEST_F(HostTest, WaitLimitHoldsWhileMessagesKeepComing) {
+    stub::Page never;
+    never.neverComplete = true;
+    stub::SetPage(L"http://never.example/", never);
+    auto b = MakeHost();
+    Counted c;
+    HWND w = MakeCountingWindow(c);
+    DWORD old = host::TEmbeddedBrowser::WaitLimitMs();
+    host::TEmbeddedBrowser::SetWaitLimitMs(300);
+    b->NavigateUrl(L"http://never.example/");
+    c.floodLeft = 200000;
+    PostMessageW(w, kFlood, 0, 0);
+    host::WaitResult r = b->WaitForComplete();
+    host::TEmbeddedBrowser::SetWaitLimitMs(old);
+    EXPECT_EQ(r, host::WaitResult::TimedOut);
+    EXPECT_GT(c.floodHandled, 0);
+    EXPECT_GT(c.floodLeft, 0); // still flooding when the wait ended
+    c.floodLeft = 0;
+    DestroyWindow(w);
+    kvtest::PumpIdle();
+}
+
 TEST_F(HostTest, CloseRequestReachesEngineOnlyWhenAllowed) {
     auto b = MakeHost();
     stub::Engine* e = stub::Last();
