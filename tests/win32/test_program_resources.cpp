@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,41 @@ TEST(ProgramResources, VersionBlockNamesTheProductAndVersion) {
     EXPECT_EQ(VersionString(block, L"FileVersion"), L"3.4.0.0");
     EXPECT_EQ(VersionString(block, L"FileDescription"), L"KV浏览器 - 多窗口网页浏览器");
     EXPECT_EQ(VersionString(block, L"OriginalFilename"), L"kvbr.exe");
+}
+
+// The libraries the program file imports, that is, those that load and start with it.
+std::vector<std::string> ImportedLibraries(const std::wstring& path) {
+    std::vector<std::string> names;
+    HMODULE m = LoadLibraryExW(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (m == nullptr) {
+        return names;
+    }
+    auto base = reinterpret_cast<const BYTE*>(m);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto d = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+    for (; dir.VirtualAddress != 0 && d->Name != 0; ++d) {
+        std::string name = reinterpret_cast<const char*>(base + d->Name);
+        for (char& c : name) {
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        }
+        names.push_back(name);
+    }
+    FreeLibrary(m);
+    return names;
+}
+
+// Libraries the program first needs after its frame is on the screen are not imported: they
+// load on first use, and do not delay every start.
+TEST(ProgramResources, LibrariesNeededLaterDoNotLoadWithTheProgram) {
+    std::vector<std::string> imports = ImportedLibraries(ProgramPath());
+    ASSERT_GE(imports.size(), 3u);
+    EXPECT_NE(std::find(imports.begin(), imports.end(), "user32.dll"), imports.end());
+    for (const char* later : {"comdlg32.dll", "winspool.drv", "urlmon.dll", "wininet.dll"}) {
+        EXPECT_EQ(std::find(imports.begin(), imports.end(), later), imports.end()) << later;
+    }
 }
 
 #pragma pack(push, 2)
