@@ -24,6 +24,44 @@ target_link_libraries(kvbr PRIVATE kv_win)
 if(NOT MSVC)
   target_link_options(kvbr PRIVATE -municode)
 endif()
+
+# Libraries the program first needs once its frame is on the screen load then: each library
+# loaded with the program delays every start (shell32 brings shlwapi and shcore with it).
+set(KV_DELAYED_DLLS shell32 shlwapi)
+if(MSVC)
+  foreach(dll ${KV_DELAYED_DLLS})
+    target_link_options(kvbr PRIVATE /DELAYLOAD:${dll}.dll)
+  endforeach()
+  target_link_libraries(kvbr PRIVATE delayimp)
+else()
+  # mingw-w64: a delay-import library made from the names of the ordinary import library,
+  # linked right after the program's own code so that its calls take these stubs.
+  find_program(KV_NM NAMES x86_64-w64-mingw32-nm REQUIRED)
+  find_program(KV_DLLTOOL NAMES x86_64-w64-mingw32-dlltool REQUIRED)
+  set(KV_DELAY_LIBS)
+  foreach(dll ${KV_DELAYED_DLLS})
+    find_library(KV_IMPORT_${dll} NAMES lib${dll}.a REQUIRED)
+    execute_process(COMMAND ${KV_NM} -g --defined-only ${KV_IMPORT_${dll}}
+                    OUTPUT_VARIABLE symbols RESULT_VARIABLE nm_result)
+    if(NOT nm_result EQUAL 0)
+      message(FATAL_ERROR "cannot list ${KV_IMPORT_${dll}}")
+    endif()
+    string(REGEX MATCHALL "__imp_[A-Za-z0-9_@]+" imports "${symbols}")
+    list(TRANSFORM imports REPLACE "^__imp_" "")
+    list(REMOVE_DUPLICATES imports)
+    list(JOIN imports "\n" exports)
+    set(def ${CMAKE_BINARY_DIR}/delay/${dll}.def)
+    file(WRITE ${def}.in "LIBRARY ${dll}.dll\nEXPORTS\n${exports}\n")
+    configure_file(${def}.in ${def} COPYONLY)
+    set(lib ${CMAKE_BINARY_DIR}/delay/lib${dll}_delay.a)
+    add_custom_command(OUTPUT ${lib} COMMAND ${KV_DLLTOOL} -d ${def} -y ${lib} DEPENDS ${def}
+                       VERBATIM)
+    list(APPEND KV_DELAY_LIBS ${lib})
+  endforeach()
+  add_custom_target(kv_delay_libs DEPENDS ${KV_DELAY_LIBS})
+  add_dependencies(kvbr kv_delay_libs)
+  target_link_libraries(kvbr PRIVATE ${KV_DELAY_LIBS})
+endif()
 include(${CMAKE_SOURCE_DIR}/cmake/packaging.cmake)
 
 # Stand-in engine: a static library for in-process tests and a DLL for end-to-end runs.

@@ -86,16 +86,12 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
     Now = LocalNowDays;
     settingsPath_ =
         start_.settingsPath.empty() ? std::wstring(kv::kSettingsFileName) : start_.settingsPath;
-    if (start_.useCommandLine) {
-        start_.arguments = CommandLineArguments();
-    }
     CreateMenu();
     // The task bar button carries the application's title from the moment it appears.
     tk::Application::SetTitle(L"KV浏览器");
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
-    ConfigureFavoritesMenu();
 }
 
 void TMainForm::BuildContents() {
@@ -103,6 +99,7 @@ void TMainForm::BuildContents() {
         return;
     }
     built_ = true;
+    ConfigureFavoritesMenu();
     // Font "宋体", GB2312, 12 pixels high.
     font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, tk::DpiOf(tk::Form::Handle()));
     CreateBars();
@@ -345,6 +342,11 @@ void TMainForm::ReadSettingsFile() {
 }
 
 void TMainForm::FormShow() {
+    // Read here rather than at construction: the shell's library loads on first use, once the
+    // frame is on the screen.
+    if (start_.useCommandLine) {
+        start_.arguments = CommandLineArguments();
+    }
     TMDIChild* first =
         OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
     if (Stopped(first->WebBrowser1->NavigateBlank())) {

@@ -43,8 +43,9 @@ public:
     tk::MenuItem Window1, WindowCascadeItem, WindowTileItem, WindowTileItem2, WindowMinimizeItem,
         WindowArrangeItem;
     tk::MenuItem Help1, HelpAboutItem, N16, N18;
-    // "收藏(&A)", built by N19; linked to the active window's host.
-    fav::TFavoritesMenu FavoritesMenu1;
+    // "收藏(&A)", built by N19; linked to the active window's host. Made with the frame's
+    // contents, once the frame is on the screen: it asks the shell for the Favorites folder.
+    std::unique_ptr<fav::TFavoritesMenu> FavoritesMenu1;
 
     // Cool bar with the tool bar and the tab strip.
     tk::CoolBar CoolBar1;

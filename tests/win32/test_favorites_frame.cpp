@@ -64,7 +64,7 @@ protected:
         return *frame_;
     }
     HMENU Bar() const { return frame_->MainMenu1.Handle(); }
-    HMENU Favorites() const { return frame_->FavoritesMenu1.TopItem()->Submenu(); }
+    HMENU Favorites() const { return frame_->FavoritesMenu1->TopItem()->Submenu(); }
     void Choose(HMENU menu, const std::wstring& caption) {
         int i = MenuIndexOf(menu, caption);
         ASSERT_GE(i, 0);
@@ -81,7 +81,7 @@ protected:
 
 TEST_F(FavoritesFrameTest, ActivatingBuildsTheMenuBeforeTheWindowMenu) {
     TMainForm& f = Open();
-    const fav::TFavoritesMenu& m = f.FavoritesMenu1;
+    const fav::TFavoritesMenu& m = *f.FavoritesMenu1;
     EXPECT_EQ(m.MenuPosition, 5);
     EXPECT_EQ(m.MaxWidth, 50);
     EXPECT_EQ(m.Caption, L"收藏(&A)");
@@ -133,7 +133,7 @@ TEST_F(FavoritesFrameTest, LinkFollowsTheActiveWindowAndGoesWithTheLastOne) {
     f.N19Click();
     TMDIChild* first = f.ActiveBrowserWindow();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(f.FavoritesMenu1.EmbeddedBrowser, first->WebBrowser1.get());
+    EXPECT_EQ(f.FavoritesMenu1->EmbeddedBrowser, first->WebBrowser1.get());
     // With a window open the add reaches the platform, which has no favorites
     // service here.
     kvtest::ExpectModal(IDOK, L"不能添加这个连接！");
@@ -142,7 +142,7 @@ TEST_F(FavoritesFrameTest, LinkFollowsTheActiveWindowAndGoesWithTheLastOne) {
     first->Close();
     ASSERT_TRUE(kvtest::PumpUntil([&] { return f.Children().empty(); }, 3000));
     kvtest::PumpIdle();
-    EXPECT_EQ(f.FavoritesMenu1.EmbeddedBrowser, nullptr);
+    EXPECT_EQ(f.FavoritesMenu1->EmbeddedBrowser, nullptr);
     kvtest::ExpectModal(IDOK, L"No Webbrowser linked to the Favorites-menu.");
     Choose(Favorites(), L"添加收藏夹");
     std::vector<kvtest::SeenModal> seen = kvtest::SeenModals();

@@ -161,6 +161,7 @@ TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
         void FormShowing() override {
             visible = IsWindowVisible(Handle()) != FALSE;
             bars = CoolBar1.HandleAllocated();
+            favorites = FavoritesMenu1 != nullptr;
             sites = SiteItems().size();
             wchar_t text[32] = {};
             GetWindowTextW(tk::Application::Handle(), text, 32);
@@ -170,6 +171,7 @@ TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
         }
         bool visible = false;
         bool bars = true;
+        bool favorites = true;
         size_t sites = 99;
         std::wstring taskBarText;
         int showings = 0;
@@ -181,6 +183,7 @@ TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
     kvtest::PumpIdle();
     EXPECT_TRUE(f->visible);
     EXPECT_FALSE(f->bars);
+    EXPECT_FALSE(f->favorites); // it asks the shell
     EXPECT_EQ(f->sites, 0u);
     EXPECT_EQ(f->taskBarText, L"KV浏览器");
     EXPECT_EQ(f->showings, 1);

@@ -84,7 +84,8 @@ TEST(ProgramResources, LibrariesNeededLaterDoNotLoadWithTheProgram) {
     std::vector<std::string> imports = ImportedLibraries(ProgramPath());
     ASSERT_GE(imports.size(), 3u);
     EXPECT_NE(std::find(imports.begin(), imports.end(), "user32.dll"), imports.end());
-    for (const char* later : {"comdlg32.dll", "winspool.drv", "urlmon.dll", "wininet.dll"}) {
+    for (const char* later : {"shell32.dll", "shlwapi.dll", "comdlg32.dll", "winspool.drv",
+                              "urlmon.dll", "wininet.dll"}) {
         EXPECT_EQ(std::find(imports.begin(), imports.end(), later), imports.end()) << later;
     }
 }
