@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "favorites/core/item_id_list.h"
+#include "common/core/item_id_list.h"
 
 namespace {
 
@@ -20,12 +20,12 @@ void Require(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A copy of exactly the given size, so that any read past it is caught.
     const std::vector<uint8_t> bytes(data, data + size);
-    const size_t n = fav::ItemIdListSize(bytes.data(), bytes.size());
-    const auto last = fav::LastItemOffset(bytes.data(), bytes.size());
+    const size_t n = kv::ItemIdListSize(bytes.data(), bytes.size());
+    const auto last = kv::LastItemOffset(bytes.data(), bytes.size());
     std::vector<uint8_t> stripped = bytes;
-    const bool strippedOk = fav::StripLastItem(stripped.data(), stripped.size());
+    const bool strippedOk = kv::StripLastItem(stripped.data(), stripped.size());
     const std::vector<uint8_t> joined =
-        fav::JoinItemIdLists(bytes.data(), bytes.size(), bytes.data(), bytes.size());
+        kv::JoinItemIdLists(bytes.data(), bytes.size(), bytes.data(), bytes.size());
     if (n == 0) {
         // Malformed: reported, never walked on or changed.
         Require(!last && !strippedOk && stripped == bytes && joined.empty());
@@ -46,14 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Stripping closes the list at its last item; the rest of the block is untouched.
     Require(strippedOk);
     const size_t cut = last ? *last : n - 2;
-    Require(fav::ItemIdListSize(stripped.data(), stripped.size()) == cut + 2);
+    Require(kv::ItemIdListSize(stripped.data(), stripped.size()) == cut + 2);
     Require(std::equal(stripped.begin(), stripped.begin() + static_cast<long>(cut), bytes.begin()));
     // Joining the list to itself doubles its items.
     Require(joined.size() == 2 * n - 2);
-    Require(fav::ItemIdListSize(joined.data(), joined.size()) == joined.size());
+    Require(kv::ItemIdListSize(joined.data(), joined.size()) == joined.size());
     // The list keeps its size with anything appended after it.
     std::vector<uint8_t> longer(bytes.begin(), bytes.begin() + static_cast<long>(n));
     longer.push_back(0xFF);
-    Require(fav::ItemIdListSize(longer.data(), longer.size()) == n);
+    Require(kv::ItemIdListSize(longer.data(), longer.size()) == n);
     return 0;
 }

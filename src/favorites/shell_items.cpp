@@ -1,6 +1,6 @@
 #include "favorites/shell_items.h"
 
-#include "favorites/core/item_id_list.h"
+#include "common/core/item_id_list.h"
 #include "favorites/core/menu_rules.h"
 #include "toolkit/application.h"
 #include "toolkit/com.h"
@@ -75,7 +75,7 @@ std::wstring QueryString(HKEY root, const wchar_t* subKey, const wchar_t* value,
 } // namespace
 
 size_t ItemIdSize(LPCITEMIDLIST id) {
-    return id == nullptr ? 0 : ItemIdListSize(Bytes(id), kMaxItemIdBytes);
+    return id == nullptr ? 0 : kv::ItemIdListSize(Bytes(id), kMaxItemIdBytes);
 }
 
 LPITEMIDLIST NewItemId(size_t size) {
@@ -100,7 +100,7 @@ LPITEMIDLIST CopyItemId(LPCITEMIDLIST id) {
 
 LPITEMIDLIST JoinItemIds(LPCITEMIDLIST parent, LPCITEMIDLIST child) {
     std::vector<uint8_t> joined =
-        JoinItemIdLists(Bytes(parent), kMaxItemIdBytes, Bytes(child), kMaxItemIdBytes);
+        kv::JoinItemIdLists(Bytes(parent), kMaxItemIdBytes, Bytes(child), kMaxItemIdBytes);
     if (joined.empty()) {
         return nullptr;
     }
@@ -113,7 +113,7 @@ LPITEMIDLIST JoinItemIds(LPCITEMIDLIST parent, LPCITEMIDLIST child) {
 
 void StripLastItemId(LPITEMIDLIST id) {
     if (id != nullptr) {
-        (void)StripLastItem(reinterpret_cast<uint8_t*>(id), ItemIdSize(id));
+        (void)kv::StripLastItem(reinterpret_cast<uint8_t*>(id), ItemIdSize(id));
     }
 }
 

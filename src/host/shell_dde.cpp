@@ -1,6 +1,7 @@
 #include "host/shell_dde.h"
 
 #include "host/core/dde_command.h"
+#include "common/core/item_id_list.h"
 #include "host/core/host_options.h"
 #include "toolkit/error.h"
 #include "toolkit/text.h"
@@ -148,7 +149,7 @@ size_t CheckedItemIdListSize(const void* address) {
         }
         available = std::min(available + static_cast<size_t>(end - at), kMaxItemIdListBytes);
         at = end;
-        if (size_t size = ItemIdListSize(start, available)) {
+        if (size_t size = kv::ItemIdListSize(start, available)) {
             return size;
         }
     }

@@ -2,12 +2,13 @@
 
 #include <vector>
 
+#include "common/core/item_id_list.h"
 #include "host/core/host_options.h"
 
 namespace {
 
 size_t SizeOf(const std::vector<uint8_t>& bytes) {
-    return host::ItemIdListSize(bytes.data(), bytes.size());
+    return kv::ItemIdListSize(bytes.data(), bytes.size());
 }
 
 } // namespace
@@ -23,7 +24,7 @@ TEST(ItemIdListSize, ClosedLists) {
 }
 
 TEST(ItemIdListSize, MalformedOrUnclosed) {
-    EXPECT_EQ(host::ItemIdListSize(nullptr, 100), 0u);
+    EXPECT_EQ(kv::ItemIdListSize(nullptr, 100), 0u);
     EXPECT_EQ(SizeOf({}), 0u);
     EXPECT_EQ(SizeOf({0}), 0u);
     EXPECT_EQ(SizeOf({4, 0, 'a', 'b'}), 0u);       // no closing count

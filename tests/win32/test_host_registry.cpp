@@ -1,6 +1,6 @@
 // The browser settings a host keeps in the current user's registry and WinINet while it lives,
 // read back from the test prefix: the user-agent token, the navigation sound and the proxy.
-#include "doc_tools/browser_registry.h"
+#include "host/browser_registry.h"
 #include "host/embedded_browser.h"
 #include "engine_stub/engine_stub.h"
 #include "win32/support/parent_window.h"
@@ -170,27 +170,27 @@ TEST_F(HostRegistry, NavigationSoundIsParkedWhileTheHostLives) {
 
 TEST_F(HostRegistry, SilencingAndRestoringNeverOverwriteAParkedSound) {
     // ".Current" absent: silencing changes nothing.
-    doc_tools::SetNavigationSound(true);
+    host::SetNavigationSound(true);
     EXPECT_EQ(SoundOf(L".Current"), L"<missing>");
     EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
     // "Old_Current" alone: silencing changes nothing; restoring brings it back.
     SetSound(L"Old_Current", L"parked.wav");
-    doc_tools::SetNavigationSound(true);
+    host::SetNavigationSound(true);
     EXPECT_EQ(SoundOf(L"Old_Current"), L"parked.wav+Detail");
-    doc_tools::SetNavigationSound(false);
+    host::SetNavigationSound(false);
     EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
     EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
     // Both present: neither silencing nor restoring overwrites anything.
     SetSound(L"Old_Current", L"older.wav");
-    doc_tools::SetNavigationSound(true);
+    host::SetNavigationSound(true);
     EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
     EXPECT_EQ(SoundOf(L"Old_Current"), L"older.wav+Detail");
-    doc_tools::SetNavigationSound(false);
+    host::SetNavigationSound(false);
     EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
     EXPECT_EQ(SoundOf(L"Old_Current"), L"older.wav+Detail");
     // Restoring with "Old_Current" absent changes nothing.
     RegDeleteTreeW(HKEY_CURRENT_USER, SoundKey(L"Old_Current").c_str());
-    doc_tools::SetNavigationSound(false);
+    host::SetNavigationSound(false);
     EXPECT_EQ(SoundOf(L".Current"), L"parked.wav+Detail");
     EXPECT_EQ(SoundOf(L"Old_Current"), L"<missing>");
 }
@@ -242,7 +242,7 @@ TEST_F(HostRegistry, ProxyIsAppliedAtLoadAndEmptiedAtEveryDestruction) {
     // A host without any proxy still leaves an empty proxy with bypass "local" behind.
     auto plain = Placed();
     EXPECT_EQ(ReadProxy().server, L"");
-    doc_tools::ApplyProxy(L"10.0.0.1:3128");
+    host::ApplyProxy(L"10.0.0.1:3128");
     EXPECT_EQ(ReadProxy().server, L"10.0.0.1:3128");
     plain.reset();
     ProxyState after = ReadProxy();

@@ -1,7 +1,5 @@
 #include "host/core/host_options.h"
 
-#include "favorites/core/item_id_list.h"
-
 #include <utility>
 
 namespace host {
@@ -124,10 +122,6 @@ bool IsBlankAddress(const std::wstring& text) {
         }
     }
     return true;
-}
-
-size_t ItemIdListSize(const uint8_t* bytes, size_t available) {
-    return fav::ItemIdListSize(bytes, available);
 }
 
 } // namespace host

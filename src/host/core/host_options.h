@@ -211,9 +211,4 @@ std::wstring ProxyText(const TProxySettings& proxy);
 // (every character up to U+0020): such an address is not navigated.
 bool IsBlankAddress(const std::wstring& text);
 
-// Size in bytes of a shell item-identifier list: the sum of its item counts plus 2 for the
-// closing zero count. Reads at most `available` bytes; 0 when the list is not closed within
-// them or an item's count is malformed (1 byte).
-size_t ItemIdListSize(const uint8_t* bytes, size_t available);
-
 } // namespace host

@@ -1,4 +1,4 @@
-#include "doc_tools/browser_registry.h"
+#include "host/browser_registry.h"
 
 #include "toolkit/system_library.h"
 
@@ -7,7 +7,7 @@
 
 #include <vector>
 
-namespace doc_tools {
+namespace host {
 namespace {
 
 constexpr const wchar_t* kPostPlatformKey =
@@ -160,4 +160,4 @@ void SetNavigationSound(bool silence) {
     }
 }
 
-} // namespace doc_tools
+} // namespace host

@@ -1,6 +1,6 @@
-#include "favorites/core/item_id_list.h"
+#include "common/core/item_id_list.h"
 
-namespace fav {
+namespace kv {
 namespace {
 
 size_t CountAt(const uint8_t* bytes, size_t pos) {
@@ -83,4 +83,4 @@ std::vector<uint8_t> JoinItemIdLists(const uint8_t* parent, size_t parentAvailab
     return joined;
 }
 
-} // namespace fav
+} // namespace kv

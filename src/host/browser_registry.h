@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace doc_tools {
+namespace host {
 
 // "14.52" written with the user's decimal separator.
 std::wstring BrowserVersionText();
@@ -30,4 +30,4 @@ void ApplyProxy(const std::wstring& proxy);
 // never overwrites an existing key and does nothing when the old key is missing.
 void SetNavigationSound(bool silence);
 
-} // namespace doc_tools
+} // namespace host

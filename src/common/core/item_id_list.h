@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-namespace fav {
+namespace kv {
 
 // Size of the list: the sum of its item counts plus 2 for the closing count. 0 for none (null)
 // or a malformed list.
@@ -31,4 +31,4 @@ std::optional<size_t> LastItemOffset(const uint8_t* bytes, size_t available);
 std::vector<uint8_t> JoinItemIdLists(const uint8_t* parent, size_t parentAvailable,
                                      const uint8_t* child, size_t childAvailable);
 
-} // namespace fav
+} // namespace kv
