@@ -141,3 +141,40 @@ bool TMainForm::IsEditFieldKey(const MSG& msg) {
     GetClassNameW(msg.hwnd, cls, 32);
     return lstrcmpiW(cls, L"Edit") == 0 || _wcsnicmp(cls, L"RichEdit", 8) == 0;
 }
+
+// ---- Window and view commands
+
+void TMainForm::FileNew1Execute() {
+    TMDIChild* w =
+        OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+    (void)w->WebBrowser1->NavigateBlank();
+}
+
+void TMainForm::FileExit1Execute() {
+    Close();
+}
+
+void TMainForm::N10Click() {
+    N10.SetChecked(!N10.Checked());
+    CoolBar1.SetVisible(N10.Checked());
+    LayoutClient();
+}
+
+void TMainForm::N9Click() {
+    N9.SetChecked(!N9.Checked());
+    ApplyViewSettings(ActiveBrowserWindow());
+}
+
+void TMainForm::N11Click() {
+    N11.SetChecked(!N11.Checked());
+    ApplyViewSettings(ActiveBrowserWindow());
+}
+
+void TMainForm::S1Click() {
+    S1.SetChecked(!S1.Checked());
+    ApplyViewSettings(ActiveBrowserWindow());
+}
+
+void TMainForm::N14Click() {
+    N14.SetChecked(!N14.Checked());
+}

@@ -216,6 +216,7 @@ private:
     void NotifyDownloadControl();
     static LRESULT CALLBACK OwnerHookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR id, DWORD_PTR data);
+    void StartWatching();
     void StopWatching() noexcept;
     void WatchActivation(HWND activated);
 
