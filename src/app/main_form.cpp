@@ -84,8 +84,10 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
         MainForm = this;
     }
     Now = LocalNowDays;
-    settingsPath_ =
-        start_.settingsPath.empty() ? std::wstring(kv::kSettingsFileName) : start_.settingsPath;
+    // Fixed now, in the folder the program was started from: the file dialogs may move the
+    // current folder before the file is written at exit or at the end of the session.
+    settingsPath_ = start_.settingsPath.empty() ? tk::CurrentFolder() + kv::kSettingsFileName
+                                                : start_.settingsPath;
     CreateMenu();
     // The task bar button carries the application's title from the moment it appears.
     tk::Application::SetTitle(L"KV浏览器");

@@ -18,7 +18,7 @@
 // from its module path, its working directory and its command line; tests give their own.
 struct TFrameStart {
     std::wstring programFolder;          // empty: the folder of the program file
-    std::wstring settingsPath;           // empty: "kvbr.ini" in the working directory
+    std::wstring settingsPath;           // empty: "kvbr.ini" in the working directory at start
     std::vector<std::wstring> arguments; // addresses, one window each
     bool useCommandLine = true;          // take the arguments from the process command line
 };

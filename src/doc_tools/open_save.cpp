@@ -75,7 +75,9 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const FileDialog& d) {
     ofn.lpstrTitle = d.title;
     ofn.lpstrDefExt = d.defaultExtension;
     // No question before an existing file is replaced.
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    // The current folder stays where it is: files opened by a relative name (the settings
+    // file of a program started elsewhere) must not follow the user's browsing.
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
     // Bound on first use: the library brings the print spooler's with it, whose start would
     // otherwise delay every start of the program.
     using FileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
@@ -86,6 +88,8 @@ std::optional<std::wstring> RunFileDialog(HWND owner, const FileDialog& d) {
     BOOL ok = FALSE;
     {
         tk::OwnDialogScope own;
+        tk::KeepCurrentFolder folder; // Wine moves it even with OFN_NOCHANGEDIR
+        tk::CenterDialogOver center(owner);
         ok = run(&ofn);
     }
     if (!ok) {

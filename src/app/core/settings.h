@@ -38,7 +38,7 @@ struct SavedSettings {
 // "N11=", "N9=", "LastTime=YYYY-MM-DD".
 std::vector<std::string> WriteSettings(const SavedSettings& s);
 
-// The file name, opened in the working directory.
+// The file name, in the working directory the program was started in.
 inline constexpr const wchar_t* kSettingsFileName = L"kvbr.ini";
 
 } // namespace kv

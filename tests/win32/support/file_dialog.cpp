@@ -67,6 +67,8 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     SeenFileDialog seen;
     seen.caption = a.caption;
     seen.fileName = TextOf(NameBox(dialog));
+    seen.owner = GetWindow(dialog, GW_OWNER);
+    GetWindowRect(dialog, &seen.bounds);
     HWND types = GetDlgItem(dialog, cmb1);
     if (types != nullptr) {
         int n = static_cast<int>(SendMessageW(types, CB_GETCOUNT, 0, 0));
@@ -84,10 +86,15 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
                          reinterpret_cast<LPARAM>(types));
         }
     }
-    g_seen.push_back(seen);
+    if (!a.browseTo.empty()) {
+        SetWindowTextW(NameBox(dialog), a.browseTo.c_str());
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    }
     if (a.whileOpen) {
         a.whileOpen();
     }
+    g_seen.push_back(seen);
     if (a.fileName.empty()) {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));

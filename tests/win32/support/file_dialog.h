@@ -20,6 +20,8 @@ struct FileDialogAnswer {
     // with this button (queued only then, so that the modal watch leaves the file dialog to us).
     int thenMessageBox = 0;
     std::wstring thenMessageText;
+    // When not empty: a folder the dialog is sent to first, as the user browses there.
+    std::wstring browseTo;
     // Runs while the dialog is open, just before its button is pressed.
     std::function<void()> whileOpen;
 };
@@ -30,6 +32,8 @@ struct SeenFileDialog {
     std::wstring fileName;             // the proposed name
     std::vector<std::wstring> filters; // texts of the file type list
     int selectedFilter = -1;           // 0-based, as shown
+    HWND owner = nullptr;              // the window the dialog belongs to
+    RECT bounds{};                     // on the screen
 };
 
 void AnswerFileDialog(FileDialogAnswer answer);

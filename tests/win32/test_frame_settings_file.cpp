@@ -1,0 +1,156 @@
+// The settings file stays in the folder the program was started from, whatever folder the
+// open and save dialogs visit; the dialogs belong to the frame and open over it.
+#include "app/main_form.h"
+#include "browser_window/mdi_child.h"
+#include "engine_stub/engine_stub.h"
+#include "host/embedded_browser.h"
+#include "win32/support/file_dialog.h"
+#include "win32/support/modal.h"
+#include "win32/support/pump.h"
+#include "win32/support/temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kOpenCaption = L"Browser Open Dialog - Internet Files and Url Shortcuts";
+constexpr const wchar_t* kSaveCaption = L"Web Site Text";
+
+// The lines of a settings file after the tab strip's position, before the date.
+std::vector<std::string> CheckLines(const std::optional<std::string>& file) {
+    std::vector<std::string> lines;
+    if (!file) {
+        return lines;
+    }
+    size_t start = 0;
+    while (start < file->size()) {
+        size_t end = file->find("\r\n", start);
+        if (end == std::string::npos) {
+            end = file->size();
+        }
+        lines.push_back(file->substr(start, end - start));
+        start = end + 2;
+    }
+    if (lines.size() != 7) {
+        return lines;
+    }
+    return {lines.begin() + 2, lines.begin() + 6};
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvtest::ResetModals();
+        kvtest::ResetFileDialogs();
+        stub::ClearPages();
+        GetCurrentDirectoryW(MAX_PATH, before_);
+        ASSERT_TRUE(SetCurrentDirectoryW(start_.Path().c_str()));
+    }
+    void TearDown() override {
+        frame_.reset();
+        kvtest::DrainQuit();
+        stub::ClearPages();
+        SetCurrentDirectoryW(before_);
+        EXPECT_EQ(kvtest::PendingModals(), 0u);
+        EXPECT_EQ(kvtest::PendingFileDialogs(), 0u);
+        kvtest::ResetFileDialogs();
+    }
+    // The frame as the program makes it: the settings file by its bare name.
+    TMainForm& Open() {
+        TFrameStart s;
+        s.programFolder = program_.Path();
+        s.useCommandLine = false;
+        frame_ = std::make_unique<TMainForm>(s);
+        frame_->Show(SW_SHOWNORMAL);
+        SetWindowPos(frame_->Handle(), nullptr, 200, 150, 800, 500, SWP_NOZORDER);
+        kvtest::PumpIdle();
+        return *frame_;
+    }
+
+    wchar_t before_[MAX_PATH] = {};
+    stub::ScopedRegistration engine_;
+    kvtest::TempFolder program_{L"kvsprog"};
+    kvtest::TempFolder start_{L"kvsstart"};
+    kvtest::TempFolder other_{L"kvsother"};
+    std::unique_ptr<TMainForm> frame_;
+};
+
+TEST_F(SettingsFileTest, DialogsThatBrowseElsewhereLeaveTheFileInTheStartFolder) {
+    struct Case {
+        const char* name;
+        bool save;             // 保存文本 rather than 打开
+        const wchar_t* chosen; // file chosen in the other folder; empty: cancelled
+        bool endSession;       // the session ends instead of the exit question
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"open, cancelled, exit", false, L"", false, {"N10=1", "N14=0", "N11=0", "N9=1"}},
+        {"open, chosen, end of session",
+         false,
+         L"page.htm",
+         true,
+         {"N10=1", "N14=0", "N11=0", "N9=1"}},
+        {"save text, cancelled, end of session",
+         true,
+         L"",
+         true,
+         {"N10=1", "N14=1", "N11=1", "N9=1"}},
+        {"save text, chosen, exit", true, L"text.txt", false, {"N10=1", "N14=1", "N11=1", "N9=1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW((start_.Path() + L"kvbr.ini").c_str());
+        TMainForm& f = Open();
+        if (c.save) {
+            f.N14Click(); // popup blocking on
+        } else {
+            f.N11Click(); // address bars hidden
+        }
+        kvtest::FileDialogAnswer a;
+        a.caption = c.save ? kSaveCaption : kOpenCaption;
+        a.browseTo = other_.Path();
+        a.fileName = *c.chosen == 0 ? std::wstring() : other_.Path() + c.chosen;
+        kvtest::AnswerFileDialog(a);
+        if (c.save) {
+            f.SaveAsText1Click();
+        } else {
+            f.FileOpen1Execute();
+        }
+        ASSERT_EQ(kvtest::SeenFileDialogs().size(), 1u);
+        kvtest::SeenFileDialog seen = kvtest::SeenFileDialogs()[0];
+        kvtest::ResetFileDialogs();
+        wchar_t now[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, now);
+        EXPECT_EQ(std::wstring(now) + L"\\", start_.Path());
+        // Owned by the frame and over its middle (the frame spans 200..1000 x 150..650; Wine's
+        // dialog still changes its own size a little once shown).
+        EXPECT_EQ(seen.owner, f.Handle());
+        EXPECT_NEAR((seen.bounds.left + seen.bounds.right) / 2, 600, 16);
+        EXPECT_NEAR((seen.bounds.top + seen.bounds.bottom) / 2, 400, 16);
+
+        if (c.endSession) {
+            EXPECT_EQ(SendMessageW(f.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+        } else {
+            kvtest::ExpectModal(IDOK, L"真的要退出么?");
+            EXPECT_TRUE(f.Close());
+            kvtest::DrainQuit();
+        }
+        frame_.reset();
+        EXPECT_EQ(CheckLines(kvtest::ReadBytes(start_.Path() + L"kvbr.ini")), c.expected);
+        EXPECT_FALSE(kvtest::Exists(other_.Path() + L"kvbr.ini"));
+        EXPECT_FALSE(kvtest::Exists(program_.Path() + L"kvbr.ini"));
+        // The next start reads what was written.
+        TMainForm& g = Open();
+        EXPECT_EQ(g.N11.Checked(), c.expected[2] == "N11=1");
+        EXPECT_EQ(g.N14.Checked(), c.expected[1] == "N14=1");
+        frame_.reset();
+        kvtest::DrainQuit();
+    }
+}
+
+} // namespace
