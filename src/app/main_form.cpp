@@ -103,7 +103,7 @@ void TMainForm::BuildContents() {
     built_ = true;
     ConfigureFavoritesMenu();
     // Font "宋体", GB2312, 12 pixels high.
-    font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, tk::DpiOf(tk::Form::Handle()));
+    font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, FrameDpi());
     CreateBars();
     FormCreate();
     LayoutBars();
@@ -236,9 +236,10 @@ void TMainForm::CreateMenu() {
 void TMainForm::CreateBars() {
     HWND h = tk::Form::Handle();
     HFONT font = font_.Handle();
-    auto S = [h](int px) { return tk::Scale(h, px); };
+    const int dpi = static_cast<int>(FrameDpi());
+    auto S = [dpi](int px) { return MulDiv(px, dpi, 96); };
 
-    ImageList1 = CreateFrameImages(h);
+    ImageList1 = CreateFrameImages(FrameDpi());
 
     CoolBar1.Create(h);
     CoolBar1.OnHeightChange = [this] { LayoutClient(); };
@@ -321,8 +322,12 @@ void TMainForm::ReadSettingsFile() {
     try {
         kv::StartSettings s = kv::ReadSettings(kv::SplitLines(tk::ReadFileBytes(settingsPath_)));
         if (s.tabTop) {
+            // The file holds 96-DPI pixels: the same place on this screen keeps the tool bar's
+            // buttons and the tab strip where they were.
+            const UINT dpi = FrameDpi();
             POINT p = CoolBar1.ChildPosition(1);
-            CoolBar1.SetChildPosition(1, s.tabLeft.value_or(p.x), *s.tabTop);
+            PlaceTabStrip(s.tabLeft ? kv::FromFilePixels(*s.tabLeft, dpi) : p.x,
+                          kv::FromFilePixels(*s.tabTop, dpi));
         }
         if (s.n10) {
             N10.SetChecked(*s.n10);
@@ -385,7 +390,12 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_DPICHANGED: {
         // Moved to a monitor of another scale: the bars follow it, and the window takes the
-        // place the system suggests for it there.
+        // place the system suggests for it there. The tab strip keeps its place, measured as
+        // the settings file keeps it.
+        const bool placed = CoolBar1.HandleAllocated();
+        const POINT tab = placed ? CoolBar1.ChildPosition(1) : POINT{};
+        const int tabLeft = kv::ToFilePixels(tab.x, FrameDpi());
+        const int tabTop = kv::ToFilePixels(tab.y, FrameDpi());
         ApplyDpi(HIWORD(wParam));
         const RECT* r = reinterpret_cast<const RECT*>(lParam);
         if (r != nullptr) {
@@ -393,6 +403,10 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                          r->bottom - r->top, SWP_NOZORDER | SWP_NOACTIVATE);
         }
         LayoutBars();
+        if (placed) {
+            PlaceTabStrip(kv::FromFilePixels(tabLeft, FrameDpi()),
+                          kv::FromFilePixels(tabTop, FrameDpi()));
+        }
         return 0;
     }
     case WM_QUERYENDSESSION:
@@ -408,13 +422,36 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return tk::MDIFrameForm::WndProc(msg, wParam, lParam);
 }
 
+void TMainForm::PlaceTabStrip(int left, int top) {
+    // Called while the tool bar's band has its full width: the tab strip then starts where
+    // the last search button is still shown.
+    const POINT full = CoolBar1.ChildPosition(1);
+    CoolBar1.SetChildPosition(1, left, top);
+    // Sizes do not scale exactly (band borders keep their pixels): a place kept from another
+    // scale must not cover the tool bar's buttons when the strip follows them in their row.
+    const POINT bar = CoolBar1.ChildPosition(0);
+    const POINT tab = CoolBar1.ChildPosition(1);
+    const RECT tools = ToolBar2.BoundsInParent();
+    const bool sameRow = tab.y < bar.y + (tools.bottom - tools.top);
+    if (sameRow && tab.x > bar.x && tab.x < full.x) {
+        CoolBar1.SetChildPosition(1, full.x, tab.y);
+    }
+}
+
+UINT TMainForm::FrameDpi() const {
+    return dpi_ != 0 ? dpi_ : tk::DpiOf(tk::Form::Handle());
+}
+
 void TMainForm::ApplyDpi(UINT dpi) {
-    if (dpi == 0 || !CoolBar1.HandleAllocated()) {
+    if (dpi == 0) {
         return;
     }
     // Only top-level windows hear of the change: the browser windows follow the frame, and
-    // windows opened from now on are built for it.
+    // windows opened from now on are built for it. Before the bars exist, they are built for it.
     dpi_ = dpi;
+    if (!CoolBar1.HandleAllocated()) {
+        return;
+    }
     for (tk::MDIChildForm* c : Children()) {
         if (!c->Closing()) {
             static_cast<TMDIChild*>(c)->ApplyDpi(dpi);
@@ -546,8 +583,8 @@ void TMainForm::WriteFiles() {
     tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, kv::JoinLines(ListBoxURL));
     kv::SavedSettings s;
     POINT tab = CoolBar1.ChildPosition(1);
-    s.tabTop = tab.y;
-    s.tabLeft = tab.x;
+    s.tabTop = kv::ToFilePixels(tab.y, FrameDpi());
+    s.tabLeft = kv::ToFilePixels(tab.x, FrameDpi());
     s.n10 = N10.Checked();
     s.n14 = N14.Checked();
     s.n11 = N11.Checked();

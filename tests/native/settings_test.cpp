@@ -134,3 +134,23 @@ TEST(WriteSettings, RoundTripThroughFile) {
         }
     }
 }
+
+TEST(SettingsPixels, KeptAt96DpiAndScaledToTheScreen) {
+    struct Case {
+        int screen;
+        unsigned dpi;
+        int file;     // written for screen at dpi
+        int readBack; // file read at the same dpi
+    };
+    const Case cases[] = {
+        {463, 96, 463, 463},  {695, 144, 463, 695}, {675, 144, 450, 675},
+        {1, 144, 1, 2},       {-3, 144, -2, -3},    {47, 144, 31, 47},
+        {580, 120, 464, 580}, {926, 192, 463, 926}, {17, 0, 17, 17},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(kv::ToFilePixels(c.screen, c.dpi), c.file) << c.screen << " at " << c.dpi;
+        EXPECT_EQ(kv::FromFilePixels(c.file, c.dpi), c.readBack) << c.file << " at " << c.dpi;
+    }
+    EXPECT_EQ(kv::FromFilePixels(2147483647, 144), 2147483647);
+    EXPECT_EQ(kv::FromFilePixels(-2147483647 - 1, 144), -2147483647 - 1);
+}

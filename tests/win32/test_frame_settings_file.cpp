@@ -153,4 +153,106 @@ TEST_F(SettingsFileTest, DialogsThatBrowseElsewhereLeaveTheFileInTheStartFolder)
     }
 }
 
+// The tab strip's place in the frame's cool bar, in the cool bar's pixels.
+POINT TabPlace(TMainForm& f) {
+    return f.CoolBar1.ChildPosition(1);
+}
+
+// How far the last search button reaches past the tool bar's visible part (0: all shown).
+int SearchButtonsCut(TMainForm& f) {
+    RECT button = f.SpeedButton4.BoundsInParent();
+    POINT end{button.right, button.top};
+    MapWindowPoints(f.ToolBar2.Handle(), f.CoolBar1.Handle(), &end, 1);
+    RECT bar{};
+    GetWindowRect(f.ToolBar2.Handle(), &bar);
+    MapWindowPoints(nullptr, f.CoolBar1.Handle(), reinterpret_cast<POINT*>(&bar), 2);
+    POINT tab = TabPlace(f);
+    int visibleEnd = tab.y < bar.bottom && tab.x > bar.left ? tab.x : bar.right;
+    return end.x > visibleEnd ? end.x - visibleEnd : 0;
+}
+
+TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
+    struct Case {
+        const char* name;
+        const char* file;    // "TabTop=..\r\nTabLeft=.." as found at start
+        UINT startDpi;       // the frame's scale when it is built
+        UINT moveDpi;        // then moved to a monitor of this scale; 0: stays
+        POINT expected;      // the tab strip's place on the screen
+        const char* written; // the first two lines written at exit
+    };
+    const Case cases[] = {
+        {"no file at 96", "", 96, 0, {463, 2}, "TabTop=2\r\nTabLeft=463\r\n"},
+        {"no file at 144", "", 144, 0, {675, 2}, "TabTop=1\r\nTabLeft=450\r\n"},
+        {"144-DPI file at 96",
+         "TabTop=1\r\nTabLeft=450\r\n",
+         96,
+         0,
+         {463, 2},
+         "TabTop=2\r\nTabLeft=463\r\n"},
+        {"no file at 144, moved to 96", "", 144, 96, {463, 2}, "TabTop=2\r\nTabLeft=463\r\n"},
+        {"96-DPI file at 96",
+         "TabTop=0\r\nTabLeft=463\r\n",
+         96,
+         0,
+         {463, 2},
+         "TabTop=2\r\nTabLeft=463\r\n"},
+        {"96-DPI file at 144",
+         "TabTop=0\r\nTabLeft=463\r\n",
+         144,
+         0,
+         {695, 2},
+         "TabTop=1\r\nTabLeft=463\r\n"},
+        {"96-DPI file, moved to 144",
+         "TabTop=2\r\nTabLeft=463\r\n",
+         96,
+         144,
+         {695, 2},
+         "TabTop=1\r\nTabLeft=463\r\n"},
+        {"at 144, moved back to 96",
+         "TabTop=1\r\nTabLeft=600\r\n",
+         144,
+         96,
+         {600, 2},
+         "TabTop=2\r\nTabLeft=600\r\n"},
+        {"own row at 144",
+         "TabTop=40\r\nTabLeft=0\r\n",
+         144,
+         0,
+         {9, 47},
+         "TabTop=31\r\nTabLeft=6\r\n"},
+    };
+    const std::wstring ini = start_.Path() + L"kvbr.ini";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        kvtest::WriteBytes(ini, std::string(c.file) + "N10=1\r\nN14=0\r\nN11=1\r\nN9=1\r\n");
+        TFrameStart s;
+        s.programFolder = program_.Path();
+        s.useCommandLine = false;
+        frame_ = std::make_unique<TMainForm>(s);
+        TMainForm& f = *frame_;
+        RECT place{100, 50, 1300, 650};
+        SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(c.startDpi, c.startDpi),
+                     reinterpret_cast<LPARAM>(&place));
+        f.Show(SW_SHOWNORMAL);
+        kvtest::PumpIdle();
+        if (c.moveDpi != 0) {
+            SendMessageW(f.Handle(), WM_DPICHANGED, MAKEWPARAM(c.moveDpi, c.moveDpi),
+                         reinterpret_cast<LPARAM>(&place));
+            kvtest::PumpIdle();
+        }
+        POINT tab = TabPlace(f);
+        EXPECT_EQ(tab.x, c.expected.x);
+        EXPECT_EQ(tab.y, c.expected.y);
+        EXPECT_EQ(SearchButtonsCut(f), 0);
+        RECT strip = f.TabControl1.BoundsInParent();
+        EXPECT_GE(strip.right - strip.left, 100);
+        kvtest::ExpectModal(IDOK, L"真的要退出么?");
+        EXPECT_TRUE(f.Close());
+        kvtest::DrainQuit();
+        frame_.reset();
+        std::string written = kvtest::ReadBytes(ini).value_or("");
+        EXPECT_EQ(written.substr(0, written.find("N10")), c.written);
+    }
+}
+
 } // namespace

@@ -87,6 +87,30 @@ bool ParseWholeNumber(std::string_view text, int& out) {
     return true;
 }
 
+namespace {
+// value * num / den rounded half away from zero, kept within 32 bits.
+int ScaleRounded(int value, unsigned num, unsigned den) {
+    if (num == 0 || den == 0) {
+        return value;
+    }
+    long long v = static_cast<long long>(value) * num;
+    long long half = den / 2;
+    long long r = v >= 0 ? (v + half) / den : -((-v + half) / den);
+    constexpr long long kMin = std::numeric_limits<int>::min();
+    constexpr long long kMax = std::numeric_limits<int>::max();
+    return static_cast<int>(r < kMin ? kMin : (r > kMax ? kMax : r));
+}
+constexpr unsigned kFileDpi = 96;
+} // namespace
+
+int ToFilePixels(int screenPixels, unsigned dpi) {
+    return ScaleRounded(screenPixels, kFileDpi, dpi);
+}
+
+int FromFilePixels(int filePixels, unsigned dpi) {
+    return ScaleRounded(filePixels, dpi, kFileDpi);
+}
+
 StartSettings ReadSettings(const std::vector<std::string>& lines) {
     StartSettings s;
     int value = 0;

@@ -38,6 +38,12 @@ struct SavedSettings {
 // "N11=", "N9=", "LastTime=YYYY-MM-DD".
 std::vector<std::string> WriteSettings(const SavedSettings& s);
 
+// "TabTop" and "TabLeft" are pixels of a 96-DPI screen, as every version of the file has
+// them: a position measured on a screen of dpi dots per inch is written scaled to 96, and
+// one read from the file is scaled to the screen it is used on (halves away from zero).
+int ToFilePixels(int screenPixels, unsigned dpi);
+int FromFilePixels(int filePixels, unsigned dpi);
+
 // The file name, in the working directory the program was started in.
 inline constexpr const wchar_t* kSettingsFileName = L"kvbr.ini";
 
