@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the browser and starts it under Wine in a prefix of its own, with the given
 # addresses. Without a display it runs under Xvfb, waits for the frame, saves a screenshot
-# (the path is printed) and exits.
+# (the path is printed) and exits. KV_DPI sets the screen's scale (96 by default).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 kv_ensure_packages
 kv_ensure_locale
 kv_build_win
 kv_wine_prefix "$KV_WIN/wineprefix-run"
+# The screen's scale for this run (KV_DPI=144 for 150 %); Wine reads it at start.
+"$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${KV_DPI:-96}" /f \
+  >/dev/null 2>&1 || true
 headless=""
 [ -z "${DISPLAY:-}" ] && headless=1
 trap kv_cleanup EXIT

@@ -292,8 +292,7 @@ void TMainForm::CreateBars() {
 
     // The tab strip may be dragged over the end of the tool bar.
     CoolBar1.AddBand(ToolBar2.Handle(), L"", S(kToolBarBandMinWidth), barHeight, tb.cx + S(12));
-    CoolBar1.AddBand(TabControl1.Handle(), L"", S(kTabBandMinWidth), std::max(tabHeight, barHeight),
-                     S(kTabBandWidth));
+    CoolBar1.AddBand(TabControl1.Handle(), L"", S(kTabBandMinWidth), tabHeight, S(kTabBandWidth));
 }
 
 void TMainForm::FormCreate() {
@@ -526,7 +525,7 @@ void TMainForm::ApplyDpi(UINT dpi) {
         int minWidth, minHeight, width;
     };
     const Band bands[] = {{S(kToolBarBandMinWidth), barHeight, tb.cx + S(12)},
-                          {S(kTabBandMinWidth), std::max(tabHeight, barHeight), S(kTabBandWidth)}};
+                          {S(kTabBandMinWidth), tabHeight, S(kTabBandWidth)}};
     for (int i = 0; i < 2; ++i) {
         REBARBANDINFOW rb{};
         rb.cbSize = sizeof(rb);

@@ -59,10 +59,23 @@ void TabControl::SetTabIndex(int index) {
 }
 
 int TabControl::IdealHeight() const {
-    RECT r{0, 0, 200, 0};
-    SendMessageW(hwnd_, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&r));
-    int h = r.bottom - r.top;
-    return h > 0 ? h : Scale(hwnd_, 24);
+    // Down to the line under the row of tabs: any taller and the empty page area shows as a
+    // flat box under the tabs. The row's height is known once there is a tab to measure.
+    const bool empty = Count() == 0;
+    if (empty) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        wchar_t text[] = L"M";
+        item.pszText = text;
+        SendMessageW(hwnd_, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    RECT r{};
+    BOOL measured =
+        static_cast<BOOL>(SendMessageW(hwnd_, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r)));
+    if (empty) {
+        SendMessageW(hwnd_, TCM_DELETEITEM, 0, 0);
+    }
+    return measured && r.bottom > 0 ? r.bottom + 1 : Scale(hwnd_, 24);
 }
 
 bool TabControl::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -20,7 +20,7 @@ public:
     void SetTabText(int index, const std::wstring& text);
     int TabIndex() const;
     void SetTabIndex(int index);
-    // Height that shows one row of tabs.
+    // Height that shows one row of tabs and the line under them, without the page area.
     int IdealHeight() const;
 
     std::function<void()> OnChange;

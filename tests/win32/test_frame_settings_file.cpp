@@ -174,57 +174,31 @@ int SearchButtonsCut(TMainForm& f) {
 TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
     struct Case {
         const char* name;
-        const char* file;    // "TabTop=..\r\nTabLeft=.." as found at start
-        UINT startDpi;       // the frame's scale when it is built
-        UINT moveDpi;        // then moved to a monitor of this scale; 0: stays
-        POINT expected;      // the tab strip's place on the screen
-        const char* written; // the first two lines written at exit
+        int fileTop, fileLeft; // "TabTop", "TabLeft" found at start; -1: no such lines
+        UINT startDpi;         // the frame's scale when it is built
+        UINT moveDpi;          // then moved to a monitor of this scale; 0: stays
+        int x, y;              // the tab strip's place on the screen
+        int writtenTop, writtenLeft;
     };
     const Case cases[] = {
-        {"no file at 96", "", 96, 0, {463, 2}, "TabTop=2\r\nTabLeft=463\r\n"},
-        {"no file at 144", "", 144, 0, {675, 2}, "TabTop=1\r\nTabLeft=450\r\n"},
-        {"144-DPI file at 96",
-         "TabTop=1\r\nTabLeft=450\r\n",
-         96,
-         0,
-         {463, 2},
-         "TabTop=2\r\nTabLeft=463\r\n"},
-        {"no file at 144, moved to 96", "", 144, 96, {463, 2}, "TabTop=2\r\nTabLeft=463\r\n"},
-        {"96-DPI file at 96",
-         "TabTop=0\r\nTabLeft=463\r\n",
-         96,
-         0,
-         {463, 2},
-         "TabTop=2\r\nTabLeft=463\r\n"},
-        {"96-DPI file at 144",
-         "TabTop=0\r\nTabLeft=463\r\n",
-         144,
-         0,
-         {695, 2},
-         "TabTop=1\r\nTabLeft=463\r\n"},
-        {"96-DPI file, moved to 144",
-         "TabTop=2\r\nTabLeft=463\r\n",
-         96,
-         144,
-         {695, 2},
-         "TabTop=1\r\nTabLeft=463\r\n"},
-        {"at 144, moved back to 96",
-         "TabTop=1\r\nTabLeft=600\r\n",
-         144,
-         96,
-         {600, 2},
-         "TabTop=2\r\nTabLeft=600\r\n"},
-        {"own row at 144",
-         "TabTop=40\r\nTabLeft=0\r\n",
-         144,
-         0,
-         {9, 47},
-         "TabTop=31\r\nTabLeft=6\r\n"},
+        {"no file at 96", -1, -1, 96, 0, 463, 5, 5, 463},
+        {"no file at 144", -1, -1, 144, 0, 675, 8, 5, 450},
+        {"96-DPI file at 96", 0, 463, 96, 0, 463, 5, 5, 463},
+        {"96-DPI file at 144", 0, 463, 144, 0, 695, 8, 5, 463},
+        {"144-DPI file at 96", 5, 450, 96, 0, 463, 5, 5, 463},
+        {"96-DPI file, moved to 144", 5, 463, 96, 144, 695, 8, 5, 463},
+        {"no file at 144, moved to 96", -1, -1, 144, 96, 463, 5, 5, 463},
+        {"at 144, moved back to 96", 5, 600, 144, 96, 600, 5, 5, 600},
+        {"own row at 144", 40, 0, 144, 0, 9, 47, 31, 6},
     };
     const std::wstring ini = start_.Path() + L"kvbr.ini";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        kvtest::WriteBytes(ini, std::string(c.file) + "N10=1\r\nN14=0\r\nN11=1\r\nN9=1\r\n");
+        std::string lines = c.fileTop < 0
+                                ? std::string()
+                                : "TabTop=" + std::to_string(c.fileTop) +
+                                      "\r\nTabLeft=" + std::to_string(c.fileLeft) + "\r\n";
+        kvtest::WriteBytes(ini, lines + "N10=1\r\nN14=0\r\nN11=1\r\nN9=1\r\n");
         TFrameStart s;
         s.programFolder = program_.Path();
         s.useCommandLine = false;
@@ -241,8 +215,8 @@ TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
             kvtest::PumpIdle();
         }
         POINT tab = TabPlace(f);
-        EXPECT_EQ(tab.x, c.expected.x);
-        EXPECT_EQ(tab.y, c.expected.y);
+        EXPECT_EQ(tab.x, c.x);
+        EXPECT_EQ(tab.y, c.y);
         EXPECT_EQ(SearchButtonsCut(f), 0);
         RECT strip = f.TabControl1.BoundsInParent();
         EXPECT_GE(strip.right - strip.left, 100);
@@ -251,7 +225,9 @@ TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
         kvtest::DrainQuit();
         frame_.reset();
         std::string written = kvtest::ReadBytes(ini).value_or("");
-        EXPECT_EQ(written.substr(0, written.find("N10")), c.written);
+        EXPECT_EQ(written.substr(0, written.find("N10")),
+                  "TabTop=" + std::to_string(c.writtenTop) +
+                      "\r\nTabLeft=" + std::to_string(c.writtenLeft) + "\r\n");
     }
 }
 

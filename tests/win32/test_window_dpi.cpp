@@ -143,4 +143,28 @@ TEST_F(WindowDpiTest, OpenWindowsFollowTheFrameAndNewOnesAreBuiltAtItsScale) {
     }
 }
 
+// The frame's tab strip shows its row of tabs and the line under it, and no empty page area
+// below (it showed as a flat rounded box under the tabs), at either scale.
+TEST_F(WindowDpiTest, TabStripIsItsRowOfTabsAndTheLineUnderIt) {
+    if (tk::DpiOf(frame_->Handle()) != 96) {
+        GTEST_SKIP() << "the screen here is not at 96 DPI";
+    }
+    struct Case {
+        UINT dpi;
+        int rowBottom, stripHeight;
+    };
+    const Case cases[] = {{96, 18, 19}, {144, 25, 26}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dpi);
+        if (c.dpi != 96) {
+            SendDpi(c.dpi, RECT{40, 30, 940, 630});
+        }
+        HWND strip = frame_->TabControl1.Handle();
+        RECT row{};
+        ASSERT_TRUE(SendMessageW(strip, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)));
+        EXPECT_EQ(row.bottom, c.rowBottom);
+        EXPECT_EQ(Height(strip), c.stripHeight);
+    }
+}
+
 } // namespace
