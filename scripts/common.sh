@@ -58,20 +58,46 @@ kv_quiet() {
   fi
 }
 
+# A long build step with its output in a log, printing how far it has got every 20 s (ninja's
+# "[done/total]" counter) so that a first build of several minutes shows it is moving.
+kv_build_progress() {
+  local log="$1"; shift
+  mkdir -p "$(dirname "$log")"
+  "$@" >"$log" 2>&1 &
+  local pid=$! last="" now rc=0
+  while kill -0 "$pid" 2>/dev/null; do
+    for _ in $(seq 1 20); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 1
+    done
+    now=$(grep -ao '^\[[0-9]*/[0-9]*\]' "$log" 2>/dev/null | tail -1 | tr -d '[]' || true)
+    if [ -n "$now" ] && [ "$now" != "$last" ]; then
+      printf '   %s steps done (log: %s)\n' "${now/\// of }" "$log" >&2
+      last="$now"
+    fi
+  done
+  wait "$pid" || rc=$?
+  if [ "$rc" -ne 0 ]; then
+    tail -60 "$log" >&2
+    echo "build failed; full log: $log" >&2
+    return 1
+  fi
+}
+
 kv_build_native() {
   kv_log "building the native core and its tests"
   kv_quiet "$KV_BUILD/native-build.log" cmake -S "$KV_ROOT" -B "$KV_NATIVE" -G Ninja \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
     ${KV_LAUNCHER[@]+"${KV_LAUNCHER[@]}"} "$@"
-  kv_quiet "$KV_BUILD/native-build.log" cmake --build "$KV_NATIVE" -j "$KV_JOBS"
+  kv_build_progress "$KV_BUILD/native-build.log" cmake --build "$KV_NATIVE" -j "$KV_JOBS"
 }
 
 kv_build_win() {
-  kv_log "building the Windows program and tests (mingw-w64)"
+  kv_log "building the Windows program and tests (mingw-w64; the first build takes about 5 minutes on 2 cores, log: $KV_BUILD/win-build.log)"
   kv_quiet "$KV_BUILD/win-build.log" cmake -S "$KV_ROOT" -B "$KV_WIN" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
     ${KV_LAUNCHER[@]+"${KV_LAUNCHER[@]}"} "$@"
-  kv_quiet "$KV_BUILD/win-build.log" cmake --build "$KV_WIN" -j "$KV_JOBS"
+  kv_build_progress "$KV_BUILD/win-build.log" cmake --build "$KV_WIN" -j "$KV_JOBS"
 }
 
 # The installer and the portable zip of the Windows build, into $KV_PACKAGES_DIR.

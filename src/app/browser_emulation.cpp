@@ -7,6 +7,9 @@ namespace {
 
 constexpr const wchar_t* kEmulationKey = L"Software\\Microsoft\\Internet Explorer\\Main\\"
                                          L"FeatureControl\\FEATURE_BROWSER_EMULATION";
+// The program's own note of the values it wrote there itself, one per program file name: the
+// uninstaller removes a value only when it is noted here, so a value the user set is kept.
+constexpr const wchar_t* kWrittenKey = L"Software\\Quelmar\\KVBrowser\\BrowserEmulation";
 
 class RegKey {
 public:
@@ -67,9 +70,18 @@ EmulationResult EnsureBrowserEmulation() noexcept {
         if (found != ERROR_FILE_NOT_FOUND) {
             return EmulationResult::Failed;
         }
+        // Noted first: a value that the program cannot note is not written.
         DWORD mode = kNewestDocumentMode;
+        RegKey written;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kWrittenKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_SET_VALUE, nullptr, written.Receive(), nullptr) != ERROR_SUCCESS ||
+            RegSetValueExW(written.Get(), name.c_str(), 0, REG_DWORD,
+                           reinterpret_cast<const BYTE*>(&mode), sizeof(mode)) != ERROR_SUCCESS) {
+            return EmulationResult::Failed;
+        }
         if (RegSetValueExW(key.Get(), name.c_str(), 0, REG_DWORD,
                            reinterpret_cast<const BYTE*>(&mode), sizeof(mode)) != ERROR_SUCCESS) {
+            RegDeleteValueW(written.Get(), name.c_str());
             return EmulationResult::Failed;
         }
         return EmulationResult::Written;

@@ -18,7 +18,9 @@ enum class EmulationResult {
 // Makes sure the key FEATURE_BROWSER_EMULATION under the current user's Internet Explorer
 // feature control has a value named after the program file (for example
 // "kvbr.exe"). Call before the first engine is created: the engine reads the value once per
-// process. Touches no other setting.
+// process. When it writes the value, it first notes so under the program's own key
+// (HKCU\Software\Quelmar\KVBrowser\BrowserEmulation, a value of the same name): the
+// uninstaller removes only a value the program noted. Touches no other setting.
 [[nodiscard]] EmulationResult EnsureBrowserEmulation() noexcept;
 
 } // namespace kv

@@ -110,6 +110,39 @@ void SetDocumentMode(DWORD mode) {
               ERROR_SUCCESS);
 }
 
+void RemoveDocumentMode() {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kEmulationKey, L"kvbr.exe");
+}
+
+// Any key of the program's maker left in the user's registry.
+bool MakersKeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Quelmar", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+long long FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return -1;
+    }
+    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+long EstimatedSize() {
+    DWORD size = 0;
+    DWORD bytes = sizeof(size);
+    if (RegGetValueW(HKEY_CURRENT_USER, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+                     &size, &bytes) != ERROR_SUCCESS) {
+        return -1;
+    }
+    return static_cast<long>(size);
+}
+
 std::wstring RegText(const wchar_t* name) {
     wchar_t buf[MAX_PATH] = {};
     DWORD size = sizeof(buf) - sizeof(wchar_t);
@@ -225,6 +258,10 @@ TEST(Installer, SilentInstallPutsProgramShortcutAndUninstallerInPlace) {
     EXPECT_EQ(RegText(L"DisplayName"), L"KV浏览器");
     EXPECT_EQ(RegText(L"DisplayVersion"), L"3.4");
     EXPECT_TRUE(SameFolder(RegText(L"InstallLocation"), InstallFolder()));
+    // The program files' size in KB, as the Apps list shows it.
+    long long bytes =
+        FileSize(InstallFolder() + L"kvbr.exe") + FileSize(InstallFolder() + L"uninstall.exe");
+    EXPECT_NEAR(EstimatedSize(), bytes / 1024, 1) << bytes;
 }
 
 TEST(Installer, InstalledProgramRunsAndReinstallKeepsTheUsersFiles) {
@@ -269,20 +306,48 @@ TEST(Installer, SilentUninstallLeavesOnlyTheUsersFiles) {
               (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
     EXPECT_EQ(ReadBytes(dir + L"UrlsList.txt").value_or("(missing)"), kHistory);
     EXPECT_FALSE(kvtest::Exists(Shortcut()));
-    // The document mode the program set for itself goes with it.
+    // The document mode the program set for itself goes with it, and so does its note of it.
     EXPECT_EQ(DocumentMode(), -1);
+    EXPECT_FALSE(MakersKeyExists());
 }
 
 TEST(Installer, UninstallKeepsADocumentModeTheUserChose) {
+    struct Case {
+        const char* name;
+        DWORD before; // set by the user before the program's first start (0: none)
+        DWORD after;  // set by the user after the program has run (0: none)
+        long kept;    // under the program's name after the uninstall
+    };
+    const Case cases[] = {
+        {"the newest mode, set before the first start", 11001, 0, 11001},
+        {"another mode, set after the program wrote its own", 0, 10000, 10000},
+        {"the program's own value", 0, 0, -1},
+    };
     std::wstring dir = InstallFolder();
-    ASSERT_EQ(RunAndWait(L"\"" + InstallerPath() + L"\" /S", 60000), 0);
-    ASSERT_TRUE(kvtest::Exists(dir + L"uninstall.exe"));
-    SetDocumentMode(10000);
-    EXPECT_EQ(RunAndWait(L"\"" + dir + L"uninstall.exe\" /S", 60000), 0);
-    EXPECT_TRUE(WaitFor([&] { return !kvtest::Exists(dir + L"uninstall.exe"); }, 30000));
-    EXPECT_EQ(DocumentMode(), 10000);
-    EXPECT_EQ(Listing(dir),
-              (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveDocumentMode();
+        ASSERT_EQ(RunAndWait(L"\"" + InstallerPath() + L"\" /S", 60000), 0);
+        ASSERT_TRUE(kvtest::Exists(dir + L"uninstall.exe"));
+        if (c.before != 0) {
+            SetDocumentMode(c.before);
+        }
+        RunInstalledProgramOnce(dir + L"kvbr.exe", dir);
+        EXPECT_EQ(DocumentMode(), c.before != 0 ? static_cast<long>(c.before) : 11001);
+        if (c.after != 0) {
+            SetDocumentMode(c.after);
+        }
+        // Run in place ("_?=" and the folder, last and unquoted) the uninstaller returns only
+        // once it has finished; it cannot remove itself then.
+        std::wstring folder = dir.substr(0, dir.size() - 1);
+        EXPECT_EQ(RunAndWait(L"\"" + dir + L"uninstall.exe\" /S _?=" + folder, 60000), 0);
+        EXPECT_EQ(DocumentMode(), c.kept);
+        EXPECT_TRUE(DeleteFileW((dir + L"uninstall.exe").c_str()));
+        EXPECT_FALSE(MakersKeyExists());
+        EXPECT_EQ(Listing(dir),
+                  (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
+    }
+    RemoveDocumentMode();
 }
 
 } // namespace
