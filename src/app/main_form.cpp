@@ -326,7 +326,8 @@ void TMainForm::ReadSettingsFile() {
             const UINT dpi = FrameDpi();
             POINT p = CoolBar1.ChildPosition(1);
             PlaceTabStrip(s.tabLeft ? kv::FromFilePixels(*s.tabLeft, dpi) : p.x,
-                          kv::FromFilePixels(*s.tabTop, dpi));
+                          kv::FromFilePixels(*s.tabTop, dpi),
+                          s.tabDpi.value_or(96) != static_cast<int>(dpi));
         }
         if (s.n10) {
             N10.SetChecked(*s.n10);
@@ -404,7 +405,7 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         LayoutBars();
         if (placed) {
             PlaceTabStrip(kv::FromFilePixels(tabLeft, FrameDpi()),
-                          kv::FromFilePixels(tabTop, FrameDpi()));
+                          kv::FromFilePixels(tabTop, FrameDpi()), true);
         }
         return 0;
     }
@@ -421,11 +422,14 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return tk::MDIFrameForm::WndProc(msg, wParam, lParam);
 }
 
-void TMainForm::PlaceTabStrip(int left, int top) {
+void TMainForm::PlaceTabStrip(int left, int top, bool keepButtons) {
     // Called while the tool bar's band has its full width: the tab strip then starts where
     // the last search button is still shown.
     const POINT full = CoolBar1.ChildPosition(1);
     CoolBar1.SetChildPosition(1, left, top);
+    if (!keepButtons) {
+        return; // at the scale it was made at, the user's own place, buttons covered or not
+    }
     // Sizes do not scale exactly (band borders keep their pixels): a place kept from another
     // scale must not cover the tool bar's buttons when the strip follows them in their row.
     const POINT bar = CoolBar1.ChildPosition(0);
@@ -584,6 +588,7 @@ void TMainForm::WriteFiles() {
     POINT tab = CoolBar1.ChildPosition(1);
     s.tabTop = kv::ToFilePixels(tab.y, FrameDpi());
     s.tabLeft = kv::ToFilePixels(tab.x, FrameDpi());
+    s.dpi = static_cast<int>(FrameDpi());
     s.n10 = N10.Checked();
     s.n14 = N14.Checked();
     s.n11 = N11.Checked();

@@ -162,9 +162,9 @@ private:
     // Fonts, images, bars and tab strip for a screen of dpi dots per inch (a move to another
     // monitor; the controls were first made for the frame's screen).
     void ApplyDpi(UINT dpi);
-    // Puts the tab strip's band where its child lands at left, top (cool bar pixels), never
-    // over the tool bar's buttons in their row.
-    void PlaceTabStrip(int left, int top);
+    // Puts the tab strip's band where its child lands at left, top (cool bar pixels); with
+    // keepButtons (a place kept from another scale) never over the tool bar's buttons.
+    void PlaceTabStrip(int left, int top, bool keepButtons);
     // The scale the frame's bars are built for.
     UINT FrameDpi() const;
     // main_form_favorites.cpp: the menu's settings, and its link to a window's host.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <optional>
 
 #include "common/core/line_file.h"
 #include "app/core/settings.h"
@@ -107,7 +108,7 @@ TEST(WriteSettings, LinesInOrder) {
     s.month = 3;
     s.day = 5;
     EXPECT_EQ(kv::WriteSettings(s), (Lines{"TabTop=-2", "TabLeft=301", "N10=0", "N14=1", "N11=1",
-                                           "N9=0", "LastTime=2027-03-05"}));
+                                           "N9=0", "LastTime=2027-03-05", "TabDpi=96"}));
 }
 
 TEST(WriteSettings, RoundTripThroughFile) {
@@ -150,6 +151,12 @@ TEST(SettingsPixels, KeptAt96DpiAndScaledToTheScreen) {
     for (const Case& c : cases) {
         EXPECT_EQ(kv::ToFilePixels(c.screen, c.dpi), c.file) << c.screen << " at " << c.dpi;
         EXPECT_EQ(kv::FromFilePixels(c.file, c.dpi), c.readBack) << c.file << " at " << c.dpi;
+    }
+    const std::pair<const char*, std::optional<int>> dpis[] = {
+        {"TabDpi=144", 144},          {"TabDpi=96", 96},          {"TabDpi=0", std::nullopt},
+        {"TabDpi=-96", std::nullopt}, {"TabDpi=x", std::nullopt}, {"N9=1", std::nullopt}};
+    for (const auto& [line, dpi] : dpis) {
+        EXPECT_EQ(kv::ReadSettings({"TabTop=0", "TabLeft=0", line}).tabDpi, dpi) << line;
     }
     EXPECT_EQ(kv::FromFilePixels(2147483647, 144), 2147483647);
     EXPECT_EQ(kv::FromFilePixels(-2147483647 - 1, 144), -2147483647 - 1);

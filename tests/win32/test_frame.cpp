@@ -243,9 +243,9 @@ TEST_F(FrameTest, SettingsWrittenAtExitRestoreTabStripAndCheckMarks) {
         GetLocalTime(&t);
         char date[32];
         wsprintfA(date, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
-        std::string expected = "TabTop=" + std::to_string(before.y) +
-                               "\r\nTabLeft=" + std::to_string(before.x) +
-                               "\r\nN10=0\r\nN14=1\r\nN11=0\r\nN9=0\r\nLastTime=" + date + "\r\n";
+        std::string expected =
+            "TabTop=" + std::to_string(before.y) + "\r\nTabLeft=" + std::to_string(before.x) +
+            "\r\nN10=0\r\nN14=1\r\nN11=0\r\nN9=0\r\nLastTime=" + date + "\r\nTabDpi=96\r\n";
         EXPECT_EQ(*ini, expected);
         EXPECT_EQ(kvtest::ReadBytes(HistoryFile()).value_or(""),
                   "http://kept.example/\r\nhttp://www.baidu.com/s?tn=trevox_pg\r\n");
@@ -582,7 +582,7 @@ TEST_F(FrameTest, ExitWritesN9AndN11UnderTheirOwnKeys) {
         std::string expected = "TabTop=" + std::to_string(tab.y) +
                                "\r\nTabLeft=" + std::to_string(tab.x) + "\r\nN10=1\r\nN14=0\r\n" +
                                (n9Off ? "N11=1\r\nN9=0\r\n" : "N11=0\r\nN9=1\r\n") +
-                               "LastTime=" + date + "\r\n";
+                               "LastTime=" + date + "\r\nTabDpi=96\r\n";
         EXPECT_EQ(kvtest::ReadBytes(SettingsFile()).value_or("<missing>"), expected);
         TMainForm& g = Open();
         EXPECT_EQ(g.N9.Checked(), !n9Off);

@@ -14,32 +14,16 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
 constexpr const wchar_t* kOpenCaption = L"Browser Open Dialog - Internet Files and Url Shortcuts";
 constexpr const wchar_t* kSaveCaption = L"Web Site Text";
 
-// The lines of a settings file after the tab strip's position, before the date.
-std::vector<std::string> CheckLines(const std::optional<std::string>& file) {
-    std::vector<std::string> lines;
-    if (!file) {
-        return lines;
-    }
-    size_t start = 0;
-    while (start < file->size()) {
-        size_t end = file->find("\r\n", start);
-        if (end == std::string::npos) {
-            end = file->size();
-        }
-        lines.push_back(file->substr(start, end - start));
-        start = end + 2;
-    }
-    if (lines.size() != 7) {
-        return lines;
-    }
-    return {lines.begin() + 2, lines.begin() + 6};
+// A settings file up to its date, which changes from day to day.
+std::string UpToDate(const std::wstring& path) {
+    std::string file = kvtest::ReadBytes(path).value_or("(missing)");
+    return file.substr(0, file.find("LastTime="));
 }
 
 class SettingsFileTest : public ::testing::Test {
@@ -86,21 +70,17 @@ TEST_F(SettingsFileTest, DialogsThatBrowseElsewhereLeaveTheFileInTheStartFolder)
         bool save;             // 保存文本 rather than 打开
         const wchar_t* chosen; // file chosen in the other folder; empty: cancelled
         bool endSession;       // the session ends instead of the exit question
-        std::vector<std::string> expected;
+        const char* expected;  // the file up to its date
     };
     const Case cases[] = {
-        {"open, cancelled, exit", false, L"", false, {"N10=1", "N14=0", "N11=0", "N9=1"}},
-        {"open, chosen, end of session",
-         false,
-         L"page.htm",
-         true,
-         {"N10=1", "N14=0", "N11=0", "N9=1"}},
-        {"save text, cancelled, end of session",
-         true,
-         L"",
-         true,
-         {"N10=1", "N14=1", "N11=1", "N9=1"}},
-        {"save text, chosen, exit", true, L"text.txt", false, {"N10=1", "N14=1", "N11=1", "N9=1"}},
+        {"open, cancelled, exit", false, L"", false,
+         "TabTop=5\r\nTabLeft=463\r\nN10=1\r\nN14=0\r\nN11=0\r\nN9=1\r\n"},
+        {"open, chosen, end of session", false, L"page.htm", true,
+         "TabTop=5\r\nTabLeft=463\r\nN10=1\r\nN14=0\r\nN11=0\r\nN9=1\r\n"},
+        {"save text, cancelled, end of session", true, L"", true,
+         "TabTop=5\r\nTabLeft=463\r\nN10=1\r\nN14=1\r\nN11=1\r\nN9=1\r\n"},
+        {"save text, chosen, exit", true, L"text.txt", false,
+         "TabTop=5\r\nTabLeft=463\r\nN10=1\r\nN14=1\r\nN11=1\r\nN9=1\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -141,15 +121,9 @@ TEST_F(SettingsFileTest, DialogsThatBrowseElsewhereLeaveTheFileInTheStartFolder)
             kvtest::DrainQuit();
         }
         frame_.reset();
-        EXPECT_EQ(CheckLines(kvtest::ReadBytes(start_.Path() + L"kvbr.ini")), c.expected);
+        EXPECT_EQ(UpToDate(start_.Path() + L"kvbr.ini"), c.expected);
         EXPECT_FALSE(kvtest::Exists(other_.Path() + L"kvbr.ini"));
         EXPECT_FALSE(kvtest::Exists(program_.Path() + L"kvbr.ini"));
-        // The next start reads what was written.
-        TMainForm& g = Open();
-        EXPECT_EQ(g.N11.Checked(), c.expected[2] == "N11=1");
-        EXPECT_EQ(g.N14.Checked(), c.expected[1] == "N14=1");
-        frame_.reset();
-        kvtest::DrainQuit();
     }
 }
 
@@ -175,21 +149,26 @@ TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
     struct Case {
         const char* name;
         int fileTop, fileLeft; // "TabTop", "TabLeft" found at start; -1: no such lines
+        int fileDpi;           // "TabDpi" found at start; 0: none, as in earlier versions
         UINT startDpi;         // the frame's scale when it is built
         UINT moveDpi;          // then moved to a monitor of this scale; 0: stays
         int x, y;              // the tab strip's place on the screen
         int writtenTop, writtenLeft;
+        int cut; // pixels of the last search button hidden under the tab strip
     };
     const Case cases[] = {
-        {"no file at 96", -1, -1, 96, 0, 463, 5, 5, 463},
-        {"no file at 144", -1, -1, 144, 0, 675, 8, 5, 450},
-        {"96-DPI file at 96", 0, 463, 96, 0, 463, 5, 5, 463},
-        {"96-DPI file at 144", 0, 463, 144, 0, 695, 8, 5, 463},
-        {"144-DPI file at 96", 5, 450, 96, 0, 463, 5, 5, 463},
-        {"96-DPI file, moved to 144", 5, 463, 96, 144, 695, 8, 5, 463},
-        {"no file at 144, moved to 96", -1, -1, 144, 96, 463, 5, 5, 463},
-        {"at 144, moved back to 96", 5, 600, 144, 96, 600, 5, 5, 600},
-        {"own row at 144", 40, 0, 144, 0, 9, 47, 31, 6},
+        {"no file at 96", -1, -1, 0, 96, 0, 463, 5, 5, 463, 0},
+        {"no file at 144", -1, -1, 0, 144, 0, 675, 8, 5, 450, 0},
+        {"96-DPI file at 96", 0, 463, 0, 96, 0, 463, 5, 5, 463, 0},
+        {"96-DPI file at 144", 0, 463, 0, 144, 0, 695, 8, 5, 463, 0},
+        {"144-DPI file at 96", 5, 450, 144, 96, 0, 463, 5, 5, 463, 0},
+        {"144-DPI file at 144", 5, 450, 144, 144, 0, 675, 8, 5, 450, 0},
+        {"buttons covered by hand, same scale", 5, 423, 96, 96, 0, 423, 5, 5, 423, 26},
+        {"buttons covered by hand, at 144", 5, 423, 0, 144, 0, 675, 8, 5, 450, 0},
+        {"96-DPI file, moved to 144", 5, 463, 0, 96, 144, 695, 8, 5, 463, 0},
+        {"no file at 144, moved to 96", -1, -1, 0, 144, 96, 463, 5, 5, 463, 0},
+        {"at 144, moved back to 96", 5, 600, 144, 144, 96, 600, 5, 5, 600, 0},
+        {"own row at 144", 40, 0, 0, 144, 0, 9, 47, 31, 6, 0},
     };
     const std::wstring ini = start_.Path() + L"kvbr.ini";
     for (const Case& c : cases) {
@@ -198,6 +177,9 @@ TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
                                 ? std::string()
                                 : "TabTop=" + std::to_string(c.fileTop) +
                                       "\r\nTabLeft=" + std::to_string(c.fileLeft) + "\r\n";
+        if (c.fileDpi != 0) {
+            lines += "TabDpi=" + std::to_string(c.fileDpi) + "\r\n";
+        }
         kvtest::WriteBytes(ini, lines + "N10=1\r\nN14=0\r\nN11=1\r\nN9=1\r\n");
         TFrameStart s;
         s.programFolder = program_.Path();
@@ -217,14 +199,14 @@ TEST_F(SettingsFileTest, TabStripPlaceIsKeptIn96DpiPixelsAndFitsEveryScale) {
         POINT tab = TabPlace(f);
         EXPECT_EQ(tab.x, c.x);
         EXPECT_EQ(tab.y, c.y);
-        EXPECT_EQ(SearchButtonsCut(f), 0);
+        EXPECT_EQ(SearchButtonsCut(f), c.cut);
         RECT strip = f.TabControl1.BoundsInParent();
         EXPECT_GE(strip.right - strip.left, 100);
         kvtest::ExpectModal(IDOK, L"真的要退出么?");
         EXPECT_TRUE(f.Close());
         kvtest::DrainQuit();
         frame_.reset();
-        std::string written = kvtest::ReadBytes(ini).value_or("");
+        std::string written = UpToDate(ini);
         EXPECT_EQ(written.substr(0, written.find("N10")),
                   "TabTop=" + std::to_string(c.writtenTop) +
                       "\r\nTabLeft=" + std::to_string(c.writtenLeft) + "\r\n");

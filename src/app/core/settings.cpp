@@ -128,6 +128,9 @@ StartSettings ReadSettings(const std::vector<std::string>& lines) {
     s.n9 = CheckMark(lines, "N9");
     (void)LookupKey(lines, "LastTime"); // read as the file always was; the date is not used
     s.complete = true;
+    if (ParseWholeNumber(LookupKey(lines, "TabDpi"), value) && value > 0) {
+        s.tabDpi = value;
+    }
     return s;
 }
 
@@ -143,6 +146,7 @@ std::vector<std::string> WriteSettings(const SavedSettings& s) {
         "N11=" + mark(s.n11),
         "N9=" + mark(s.n9),
         std::string("LastTime=") + date,
+        "TabDpi=" + std::to_string(s.dpi),
     };
 }
 

@@ -19,12 +19,14 @@ std::string LookupKey(const std::vector<std::string>& lines, std::string_view ke
 [[nodiscard]] bool ParseWholeNumber(std::string_view text, int& out);
 
 // What reading the file at start applies, in the frame's order: TabTop, TabLeft, N10, N14,
-// N11, N9, LastTime (read, not used). TabTop or TabLeft absent or not a whole number stops the
-// reading there: what was read stays, the rest stays empty, complete = false. The check
-// marks are true exactly when the value is "1".
+// N11, N9, LastTime (read, not used), TabDpi. TabTop or TabLeft absent or not a whole number stops
+// the reading there: what was read stays, the rest stays empty, complete = false. The check marks
+// are true exactly when the value is "1".
 struct StartSettings {
     std::optional<int> tabTop, tabLeft;
     std::optional<bool> n10, n14, n11, n9;
+    // The scale of the screen the file was written on; absent in files of earlier versions.
+    std::optional<int> tabDpi;
     bool complete = false; // only then does the frame show or hide its cool bar by N10
 };
 StartSettings ReadSettings(const std::vector<std::string>& lines);
@@ -33,9 +35,10 @@ struct SavedSettings {
     int tabTop = 0, tabLeft = 0;
     bool n10 = true, n14 = false, n11 = true, n9 = true;
     int year = 0, month = 0, day = 0;
+    int dpi = 96; // of the screen the tab strip's position was measured on
 };
 // The lines written at exit, in exactly this order: "TabTop=", "TabLeft=", "N10=", "N14=",
-// "N11=", "N9=", "LastTime=YYYY-MM-DD".
+// "N11=", "N9=", "LastTime=YYYY-MM-DD", then "TabDpi=" (a line that earlier versions ignore).
 std::vector<std::string> WriteSettings(const SavedSettings& s);
 
 // "TabTop" and "TabLeft" are pixels of a 96-DPI screen, as every version of the file has
