@@ -209,7 +209,7 @@ private:
     friend class HostCallbacks;
 
     void Load();
-    // WaitForComplete without clearing an earlier failure.
+    void LoadStarting() override;
     WaitResult Wait();
     HRESULT ScriptError(VARIANT* in, VARIANT* out);
     HRESULT TrackOwnMenu(DWORD id, POINT* pt, IUnknown* target);
@@ -227,6 +227,7 @@ private:
     uint32_t hostUIFlagsValue_ = 0;
     ComPtr<HostCallbacks> callbacks_;
     bool loaded_ = false;
+    bool proxyHeld_ = false; // the user's proxy is saved for this host, which set its own
     bool userAgentRegistered_ = false;
     HWND owner_ = nullptr;   // the window whose activations are watched
     HWND mdiForm_ = nullptr; // the host's form when it is an MDI child: owner_ is its frame
