@@ -218,7 +218,9 @@ private:
                                           UINT_PTR id, DWORD_PTR data);
     void StartWatching();
     void StopWatching() noexcept;
-    void WatchActivation(HWND activated);
+    void WatchActivation(HWND activated, bool front);
+    bool IsFrontForm() const;
+    bool IsEngineDialogOfThisHost(HWND dialog, bool front) const;
 
     std::wstring userAgent_;
     TDownloadControlOptions downloadOptions_;
@@ -232,6 +234,7 @@ private:
     HWND owner_ = nullptr;   // the window whose activations are watched
     HWND mdiForm_ = nullptr; // the host's form when it is an MDI child: owner_ is its frame
     int frameWatcher_ = 0;   // the frame's watcher for the host
+    int dialogWatcher_ = 0;  // the thread's watch of boxes activated over other boxes
     // Expires when this host is destroyed; waits inside it hold a weak reference.
     std::shared_ptr<int> alive_;
     // Counts engine events; a wait that sees no new events for the limit gives up.

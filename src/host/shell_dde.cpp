@@ -3,6 +3,7 @@
 #include "host/core/dde_command.h"
 #include "common/core/item_id_list.h"
 #include "host/core/host_options.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/error.h"
 #include "toolkit/text.h"
 
@@ -274,6 +275,8 @@ void RunShell(DdeCommandKind kind, const std::wstring& path, PCIDLIST_ABSOLUTE l
         return;
     }
     BusyScope busy;
+    // The shell's boxes of this call are its own (the program asked for them), not the engine's.
+    tk::OwnDialogScope own(true);
     ShellExecuteExW(&info); // the shell reports its own failures
 }
 

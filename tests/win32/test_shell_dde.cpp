@@ -5,6 +5,7 @@
 #include "host/embedded_browser.h"
 #include "host/shell_dde.h"
 #include "engine_stub/engine_stub.h"
+#include "win32/support/dialog_box.h"
 #include "win32/support/engines.h"
 #include "win32/support/modal.h"
 #include "win32/support/parent_window.h"
@@ -641,6 +642,13 @@ struct ExploreSpy {
             GlobalGetAtomNameW(LOWORD(lParam), name, 64);
             if (std::wstring(name) == L"KvShellSpy") {
                 self->busyDuringShell = host::DdeBusy();
+                // A box the shell shows during the host's call is not the engine's.
+                SetActiveWindow(self->boxOwner);
+                HWND box = kvtest::MakeDialog(self->boxOwner, L"Shell error");
+                wchar_t title[64] = {};
+                GetWindowTextW(box, title, 64);
+                self->boxTitle = title;
+                DestroyWindow(box);
                 Client probe;
                 self->answersWhileBusy = probe.Initiate(L"Folders", L"AppProperties").size();
                 SendMessageW(
@@ -666,6 +674,8 @@ struct ExploreSpy {
         return DefWindowProcW(w, msg, wParam, lParam);
     }
     bool busyDuringShell = false;
+    HWND boxOwner = nullptr;
+    std::wstring boxTitle;
     size_t answersWhileBusy = 99;
     std::wstring executed;
 };
@@ -687,6 +697,7 @@ ExploreSpy RunWithShellSpy(Client& client, HWND control, const std::wstring& ver
     }();
     (void)cls;
     ExploreSpy spy;
+    spy.boxOwner = GetAncestor(control, GA_ROOT);
     ExploreSpy::Current() = &spy;
     HWND spyWindow = CreateWindowExW(0, L"KvDdeExploreSpy", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                      nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -705,6 +716,7 @@ TEST_F(ShellDdeTest, ExploreGoesToTheShellAndTheHostIsBusyMeanwhile) {
     EXPECT_TRUE(spy.busyDuringShell);
     EXPECT_EQ(spy.answersWhileBusy, 0u);
     EXPECT_EQ(spy.executed, L"[Spy(C:\\windows)]");
+    EXPECT_EQ(spy.boxTitle, L"Shell error");
     EXPECT_EQ(NavigationCount(), before);
     // Answered again once the shell has returned.
     EXPECT_EQ(client_.Initiate(L"Folders", L"AppProperties"), std::vector<HWND>{control_});
