@@ -232,14 +232,16 @@ ItemIdCopy TakeItemList(const DdeFolderCommand& command) {
     if (command.source == DdeItemListSource::Address) {
         const void* address =
             reinterpret_cast<const void*>(static_cast<intptr_t>(command.itemList));
-        // Only a live block of the allocator that frees it is read and freed; the list must lie
-        // within the block.
-        size_t size = CheckedItemIdListSize(address);
-        if (size == 0 || !HeapValidate(GetProcessHeap(), 0, address)) {
+        // Only a live block of the allocator that frees it is read (within the block) and
+        // freed: any other address is not touched at all.
+        if (address == nullptr || !HeapValidate(GetProcessHeap(), 0, address)) {
             return nullptr;
         }
         SIZE_T block = HeapSize(GetProcessHeap(), 0, address);
-        if (block == static_cast<SIZE_T>(-1) || size > block) {
+        size_t size = block == static_cast<SIZE_T>(-1)
+                          ? 0
+                          : kv::ItemIdListSize(static_cast<const uint8_t*>(address), block);
+        if (size == 0) {
             return nullptr;
         }
         ItemIdCopy copy = CopyCheckedItemIdList(address, size);
