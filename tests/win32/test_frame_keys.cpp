@@ -149,23 +149,28 @@ TEST_F(FrameKeysTest, CtrlTabGoesThroughTheWindowsInTabOrderAndWraps) {
     TMDIChild* first = f.ActiveBrowserWindow();
     TMDIChild* second = OpenAt(L"http://two.example/");
     TMDIChild* third = OpenAt(L"http://three.example/");
+    TMDIChild* fourth = OpenAt(L"http://four.example/");
+    // The MDI's own order (most recently active first) is now another than the tabs' order.
+    second->Activate();
+    kvtest::PumpIdle();
+    const std::vector<TMDIChild*> tabs = {first, second, third, fourth};
     struct Case {
         Target from;
         const char* mods;
-        TMDIChild* expected;
+        int expectedTab;
     };
     const Case cases[] = {
-        {Target::Page, "c", first},        // from the last: wraps to the first
-        {Target::AddressBox, "c", second}, // next
-        {Target::SearchBox, "cs", first},  // previous
-        {Target::TabStrip, "cs", third},   // previous from the first: wraps to the last
-        {Target::Page, "cs", second},
+        {Target::Page, "c", 2},       // next
+        {Target::AddressBox, "c", 3}, // next
+        {Target::SearchBox, "c", 0},  // from the last: wraps to the first
+        {Target::TabStrip, "cs", 3},  // previous from the first: wraps to the last
+        {Target::Page, "cs", 2},      // previous
     };
     for (const Case& c : cases) {
         Key(TargetWindow(c.from), VK_TAB, c.mods);
-        EXPECT_EQ(f.ActiveBrowserWindow(), c.expected) << Name(c.from) << " " << c.mods;
-        EXPECT_EQ(f.TabControl1.TabIndex(),
-                  c.expected == first ? 0 : (c.expected == second ? 1 : 2));
+        EXPECT_EQ(f.ActiveBrowserWindow(), tabs[static_cast<size_t>(c.expectedTab)])
+            << Name(c.from) << " " << c.mods;
+        EXPECT_EQ(f.TabControl1.TabIndex(), c.expectedTab);
     }
 }
 
