@@ -1,6 +1,6 @@
 #include "app/core/session_file.h"
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 
 namespace kv {
 namespace {
