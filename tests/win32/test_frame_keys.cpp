@@ -19,21 +19,7 @@
 
 namespace {
 
-enum class Target { Page, AddressBox, SearchBox, TabStrip };
-
-const char* Name(Target t) {
-    switch (t) {
-    case Target::Page:
-        return "page";
-    case Target::AddressBox:
-        return "address box";
-    case Target::SearchBox:
-        return "search box";
-    case Target::TabStrip:
-        return "tab strip";
-    }
-    return "?";
-}
+enum class Target { Page, AddressBox, SearchBox, TabStrip }; // shown as 0 to 3
 
 class FrameKeysTest : public ::testing::Test {
 protected:
@@ -133,12 +119,12 @@ TEST_F(FrameKeysTest, AltDAndF6PutTheFocusOnTheAddressWithItsTextSelected) {
     for (const Case& c : cases) {
         TMDIChild* w = frame_->ActiveBrowserWindow();
         Key(TargetWindow(c.from), c.vk, c.mods);
-        EXPECT_EQ(GetFocus(), w->URLS.EditHandle()) << Name(c.from) << " " << c.vk;
+        EXPECT_EQ(GetFocus(), w->URLS.EditHandle()) << static_cast<int>(c.from) << " " << c.vk;
         DWORD start = 0, end = 0;
         SendMessageW(w->URLS.Handle(), CB_GETEDITSEL, reinterpret_cast<WPARAM>(&start),
                      reinterpret_cast<LPARAM>(&end));
-        EXPECT_EQ(start, 0u) << Name(c.from) << " " << c.vk;
-        EXPECT_EQ(end, 19u) << Name(c.from) << " " << c.vk; // "http://one.example/"
+        EXPECT_EQ(start, 0u) << static_cast<int>(c.from) << " " << c.vk;
+        EXPECT_EQ(end, 19u) << static_cast<int>(c.from) << " " << c.vk; // "http://one.example/"
         // Afterwards the page has the focus again, where the next case starts.
         SetFocus(TargetWindow(Target::Page));
     }
@@ -169,7 +155,7 @@ TEST_F(FrameKeysTest, CtrlTabGoesThroughTheWindowsInTabOrderAndWraps) {
     for (const Case& c : cases) {
         Key(TargetWindow(c.from), VK_TAB, c.mods);
         EXPECT_EQ(f.ActiveBrowserWindow(), tabs[static_cast<size_t>(c.expectedTab)])
-            << Name(c.from) << " " << c.mods;
+            << static_cast<int>(c.from) << " " << c.mods;
         EXPECT_EQ(f.TabControl1.TabIndex(), c.expectedTab);
     }
 }
@@ -231,13 +217,49 @@ TEST_F(FrameKeysTest, NavigationKeysAreTheFramesOutsideThePageAndTheEnginesInIt)
         stub::ClearCallLog();
         size_t keysBefore = engine->Keys().size();
         Key(TargetWindow(c.from), c.vk, c.mods);
-        EXPECT_EQ(EngineCalls(), c.calls) << Name(c.from) << " " << c.vk;
+        EXPECT_EQ(EngineCalls(), c.calls) << static_cast<int>(c.from) << " " << c.vk;
         bool offered = false;
         for (size_t i = keysBefore; i < engine->Keys().size(); ++i) {
             offered = offered || engine->Keys()[i].wParam == c.vk;
         }
-        EXPECT_EQ(offered, c.offeredToPage) << Name(c.from) << " " << c.vk;
+        EXPECT_EQ(offered, c.offeredToPage) << static_cast<int>(c.from) << " " << c.vk;
     }
+}
+
+bool keyMenuSeen = false;
+
+LRESULT CALLBACK WatchKeyMenu(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && m->message == WM_SYSCOMMAND && (m->wParam & 0xFFF0) == SC_KEYMENU) {
+        keyMenuSeen = true;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Alt pressed, D, Alt released: the menu bar stays closed, as after any Alt combination.
+TEST_F(FrameKeysTest, ReleasingAltAfterAltDLeavesTheMenuBarClosed) {
+    Open();
+    TMDIChild* w = OpenAt(L"http://one.example/");
+    keyMenuSeen = false;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchKeyMenu, nullptr, GetCurrentThreadId());
+    HWND page = TargetWindow(Target::Page);
+    SetFocus(page);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_MENU] = keys[VK_LMENU] = 0x80;
+    SetKeyboardState(keys);
+    PostMessageW(page, WM_SYSKEYDOWN, VK_MENU, 1 | (0x38 << 16) | (1 << 29));
+    PostMessageW(page, WM_SYSKEYDOWN, 'D', 1 | (0x20 << 16) | (1 << 29));
+    kvtest::PumpIdle();
+    keys[VK_MENU] = keys[VK_LMENU] = 0;
+    SetKeyboardState(keys);
+    PostMessageW(GetFocus(), WM_SYSKEYUP, VK_MENU, 1 | (0x38 << 16) | (3u << 30));
+    // Should the menu bar open, this key closes it again.
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1 | (0x01 << 16));
+    kvtest::PumpIdle();
+    UnhookWindowsHookEx(hook);
+    EXPECT_FALSE(keyMenuSeen);
+    EXPECT_EQ(GetFocus(), w->URLS.EditHandle());
 }
 
 TEST_F(FrameKeysTest, EditKeysAndMenuShortcutsKeepTheirMeaning) {

@@ -1,6 +1,6 @@
 // The frame's session file against the stand-in engine: what is written while windows open,
-// close and change, when it is written, the clean mark at exit and the question at the next
-// start.
+// close and change, when it is written, and the clean mark at exit. (The question at the next
+// start is tested with the real program, killed and started again: tests/e2e.)
 #include "app/main_form.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr const wchar_t* kQuestion = L"上次浏览器没有正常关闭，要重新打开上次的窗口吗？";
-
 class FrameSessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,21 +30,15 @@ protected:
         stub::ClearPages();
         EXPECT_EQ(kvtest::PendingModals(), 0u);
     }
-    TMainForm& Open(std::vector<std::wstring> args = {}) {
+    TMainForm& Open() {
         TFrameStart s;
         s.programFolder = program_.Path();
         s.settingsPath = program_.Path() + L"kvbr.ini";
-        s.arguments = std::move(args);
         s.useCommandLine = false;
         frame_ = std::make_unique<TMainForm>(s);
         frame_->Show(SW_SHOWNORMAL);
         kvtest::PumpIdle();
         return *frame_;
-    }
-    // The frame goes as in a crash: nothing more is written.
-    void Crash() {
-        frame_.reset();
-        kvtest::DrainQuit();
     }
     TMDIChild* OpenAt(const std::wstring& caption, const std::wstring& url) {
         TMDIChild* w = frame_->OpenBrowserWindow(caption);
@@ -70,13 +62,6 @@ protected:
         return d.ftLastWriteTime;
     }
     std::wstring SessionFile() const { return program_.Path() + L"kvbr.session"; }
-    std::vector<std::wstring> WindowAddresses() const {
-        std::vector<std::wstring> v;
-        for (TMDIChild* w : frame_->TabWindows()) {
-            v.push_back(w->WebBrowser1->LocationURL());
-        }
-        return v;
-    }
 
     stub::ScopedRegistration engine_;
     kvtest::TempFolder program_{L"kvsession"};
@@ -125,70 +110,6 @@ TEST_F(FrameSessionTest, WindowsAreWrittenInTabOrderWithoutBlankAndHelpPages) {
     kvtest::DrainQuit();
     EXPECT_EQ(kvtest::ReadBytes(SessionFile()).value_or(""),
               "KVBR-SESSION 1\r\nclean=1\r\nactive=-1\r\nend=0\r\n");
-}
-
-TEST_F(FrameSessionTest, AfterAnUncleanEndYesReopensTheWindowsAfterThoseOfTheCommandLine) {
-    kvtest::WriteBytes(SessionFile(),
-                       "KVBR-SESSION 1\r\nclean=0\r\nactive=1\r\nurl=http://a.example/\r\n"
-                       "url=http://b.example/\r\nurl=http://c.example/\r\nend=3\r\n");
-    kvtest::ExpectModal(IDYES, kQuestion);
-    TMainForm& f = Open({L"http://arg.example/"});
-    ASSERT_EQ(f.BrowserWindowCount(), 5);
-    std::vector<TMDIChild*> tabs = f.TabWindows();
-    std::vector<std::wstring> captions;
-    for (TMDIChild* w : tabs) {
-        captions.push_back(w->Caption());
-        EXPECT_EQ(w->WebBrowser1->WaitForComplete(), host::WaitResult::Complete);
-    }
-    EXPECT_EQ(WindowAddresses(), (std::vector<std::wstring>{
-                                     L"about:blank", L"http://arg.example/", L"http://a.example/",
-                                     L"http://b.example/", L"http://c.example/"}));
-    EXPECT_EQ(f.ActiveBrowserWindow(), tabs[3]);
-    ASSERT_EQ(kvtest::SeenModals().size(), 1u);
-    EXPECT_EQ(kvtest::SeenModals()[0].caption, L"Quelmar浏览器");
-}
-
-TEST_F(FrameSessionTest, NoOpensNothingAndTheNextStartAsksAboutTheNewerSessionOnly) {
-    kvtest::WriteBytes(SessionFile(),
-                       "KVBR-SESSION 1\r\nclean=0\r\nactive=0\r\nurl=http://old.example/\r\n"
-                       "end=1\r\n");
-    kvtest::ExpectModal(IDNO, kQuestion);
-    Open();
-    EXPECT_EQ(frame_->BrowserWindowCount(), 1);
-    OpenAt(L"KV-2", L"http://new.example/");
-    const std::string newer = "KVBR-SESSION 1\r\nclean=0\r\nactive=0\r\nurl=http://new.example/\r\n"
-                              "end=1\r\n";
-    ASSERT_EQ(SettledFile(newer), newer);
-    Crash();
-
-    kvtest::ExpectModal(IDYES, kQuestion);
-    Open();
-    EXPECT_EQ(WindowAddresses(),
-              (std::vector<std::wstring>{L"about:blank", L"http://new.example/"}));
-}
-
-TEST_F(FrameSessionTest, NoQuestionForACleanMissingDamagedOrNewerFile) {
-    const std::string cases[] = {
-        "KVBR-SESSION 1\r\nclean=1\r\nactive=0\r\nurl=http://a.example/\r\nend=1\r\n",
-        "",
-        "KVBR-SESSION 1\r\nclean=0\r\nactive=0\r\nurl=http://a.example/\r\nen",
-        std::string("\x00\x01\xFF\xFEKVBR\r\n\x00", 11),
-        "KVBR-SESSION 2\r\nclean=0\r\nactive=0\r\nurl=http://a.example/\r\nend=1\r\n",
-        std::string(10u << 20, 'x'),
-    };
-    for (const std::string& bytes : cases) {
-        kvtest::WriteBytes(SessionFile(), bytes);
-        Open();
-        EXPECT_EQ(frame_->BrowserWindowCount(), 1) << bytes.substr(0, 40);
-        // Replaced by this run's session at its first idle moment.
-        EXPECT_EQ(SettledFile("KVBR-SESSION 1\r\nclean=0\r\nactive=-1\r\nend=0\r\n"),
-                  "KVBR-SESSION 1\r\nclean=0\r\nactive=-1\r\nend=0\r\n");
-        Crash();
-    }
-    DeleteFileW(SessionFile().c_str());
-    Open();
-    EXPECT_EQ(frame_->BrowserWindowCount(), 1);
-    EXPECT_TRUE(kvtest::SeenModals().empty());
 }
 
 } // namespace
