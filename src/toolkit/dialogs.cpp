@@ -1,6 +1,7 @@
 #include "toolkit/dialogs.h"
 
 #include "toolkit/application.h"
+#include "toolkit/dialog_origin.h"
 
 #include <algorithm>
 
@@ -68,10 +69,12 @@ void CenterWindowOver(HWND window, HWND over) {
     SetWindowPos(window, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-OwnDialogScope::OwnDialogScope() {
+OwnDialogScope::OwnDialogScope(bool everyBox) {
     ++ownDialogs;
+    detail::BeginOwnDialogs(everyBox);
 }
 OwnDialogScope::~OwnDialogScope() {
+    detail::EndOwnDialogs();
     --ownDialogs;
 }
 bool OwnDialogScope::Active() {
