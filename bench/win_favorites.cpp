@@ -183,6 +183,12 @@ void ShowTimes() {
     fav::TFavoritesMenu menu;
     menu.SetMainMenu(bar, window);
     menu.BuildMenu();
+    // A moment without input after the menu is made, as the program's loop has before the
+    // user opens a menu: its idle work runs.
+    for (int i = 0; i < 100; ++i) {
+        Pump();
+        tk::Application::RunIdleHandlers();
+    }
     HMENU top = menu.TopItem()->Submenu();
     HMENU plain = PlainCopy(top);
     std::vector<double> plainTimes, later;
