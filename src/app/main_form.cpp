@@ -300,7 +300,7 @@ void TMainForm::FormCreate() {
     // Unreadable list files are reported and the start goes on with what is there.
     std::wstring history = ProgramFolder + kv::kHistoryFileName;
     if (tk::FileExists(history)) {
-        tk::Guard([&] { ListBoxURL = kv::SplitLines(tk::ReadFileBytes(history)); });
+        tk::Guard([&] { ListBoxURL = kv::LineList::FromFileBytes(tk::ReadFileBytes(history)); });
     }
     std::wstring sites = ProgramFolder + L"newslist.txt";
     if (tk::FileExists(sites)) {
@@ -541,7 +541,7 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
 }
 
 void TMainForm::WriteFiles() {
-    tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, kv::JoinLines(ListBoxURL));
+    tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, ListBoxURL.ToFileBytes());
     kv::SavedSettings s;
     POINT tab = CoolBar1.ChildPosition(1);
     s.tabTop = tab.y;
