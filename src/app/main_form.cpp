@@ -349,6 +349,8 @@ void TMainForm::FormShow() {
     }
     TMDIChild* first =
         OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+    // Painted before the engine's first navigation, which holds the thread for a while.
+    RedrawWindow(tk::Form::Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (Stopped(first->WebBrowser1->NavigateBlank())) {
         return; // the window or the program went away during the wait
     }
@@ -356,6 +358,13 @@ void TMainForm::FormShow() {
         TMDIChild* w =
             OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
         w->WebBrowser1->NavigateUrl(kv::LowerAsciiLetters(arg)); // ASCII letters only
+        // Each window settles (is painted, its engine's first events handled) before the next
+        // one opens: opening many windows with all of that still pending costs several times
+        // as much per window, more the more windows there are.
+        if (tk::Application::ProcessMessages() == tk::PumpResult::Quit ||
+            !IsWindow(tk::Form::Handle())) {
+            return; // the program is ending
+        }
     }
 }
 
