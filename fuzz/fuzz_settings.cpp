@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 #include "app/core/settings.h"
 
 namespace {

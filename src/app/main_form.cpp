@@ -1,7 +1,7 @@
 #include "app/main_form.h"
 
 #include "common/core/history.h"
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 #include "common/core/search_config.h"
 #include "app/core/settings.h"
 #include "app/core/tab_caption.h"

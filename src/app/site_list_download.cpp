@@ -1,6 +1,6 @@
 #include "app/site_list_download.h"
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 #include "toolkit/system_library.h"
 #include "toolkit/text.h"
 

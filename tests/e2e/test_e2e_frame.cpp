@@ -1,7 +1,6 @@
 // The real program, started from a throwaway program folder and working directory, with the
 // stand-in engine registered as the platform's WebBrowser class: start-up, windows per
 // argument, the exit question and the files it writes.
-#include "common/core/search_config.h"
 #include "win32/support/modal.h"
 #include "win32/support/program_run.h"
 #include "win32/support/temp_folder.h"
@@ -41,7 +40,7 @@ TEST(E2EFrame, FirstRunShowsOneWindowAndExitWritesBothFiles) {
     ASSERT_TRUE(p.WaitExit(code));
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(kvtest::ReadBytes(p.Folder() + L"UrlsList.txt").value_or(""),
-              kv::PartnerHomeUrl() + "\r\n");
+              "http://www.baidu.com/s?tn=trevox_pg\r\n");
     std::string ini = kvtest::ReadBytes(p.Work() + L"kvbr.ini").value_or("");
     EXPECT_EQ(SettingsValue(ini, "N10"), "1");
     EXPECT_EQ(SettingsValue(ini, "N14"), "0");
@@ -93,7 +92,7 @@ TEST(E2EFrame, SettingsAreReadFromTheWorkingDirectoryOnly) {
     EXPECT_EQ(kvtest::ReadBytes(p.Folder() + L"kvbr.ini").value_or(""),
               "TabTop=0\r\nTabLeft=0\r\nN10=1\r\nN14=1\r\n");
     EXPECT_EQ(kvtest::ReadBytes(p.Folder() + L"UrlsList.txt").value_or(""),
-              kv::PartnerHomeUrl() + "\r\nhttp://mine.example/\r\n");
+              "http://www.baidu.com/s?tn=trevox_pg\r\nhttp://mine.example/\r\n");
 
     // In the working directory: applied, and a bad TabTop applies nothing.
     Program q;
@@ -147,7 +146,7 @@ TEST(E2EFrame, CancelWritesNothingAndAFailedWriteKeepsTheProgramRunning) {
     DWORD code = 1;
     ASSERT_TRUE(p.WaitExit(code));
     EXPECT_EQ(kvtest::ReadBytes(p.Folder() + L"UrlsList.txt").value_or(""),
-              kv::PartnerHomeUrl() + "\r\n" + old);
+              "http://www.baidu.com/s?tn=trevox_pg\r\n" + old);
     EXPECT_TRUE(kvtest::Exists(p.Work() + L"kvbr.ini"));
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "common/core/item_id_list.h"
@@ -75,6 +76,108 @@ TEST(HostOptions, DisabledMenuCommands) {
     s.DisableSelectAll = true;
     s.DisableOpenLink = true;
     EXPECT_EQ(host::DisabledMenuCommands(s), (std::vector<uint32_t>{2282, 31, 2136}));
+
+    // Each flag alone removes its own entry of the engine's context menu, and no other.
+    using Flag = bool host::TRightClickShortCuts::*;
+    using S = host::TRightClickShortCuts;
+    const struct {
+        Flag flag;
+        uint32_t id;
+    } entries[] = {
+        {&S::DisableBack, 2282},          {&S::DisableForward, 2283},
+        {&S::DisableSavePageBkg, 2263},   {&S::DisableSetAsBkg, 2264},
+        {&S::DisableCopyBkg, 2265},       {&S::DisableSetAsDesktopItem, 2278},
+        {&S::DisableSelectAll, 31},       {&S::DisablePaste, 26},
+        {&S::DisableCreateShorcut, 2266}, {&S::DisableAddToFav, 2261},
+        {&S::DisableEncoding, 2292},      {&S::DisableRefresh, 2300},
+        {&S::DisableViewSource, 2139},    {&S::DisableProperties, 28},
+        {&S::DisablePrint, 27},           {&S::DisableOpenInNewWindow, 2137},
+        {&S::DisableOpenLink, 2136},
+    };
+    S all;
+    for (const auto& e : entries) {
+        S one;
+        one.*e.flag = true;
+        all.*e.flag = true;
+        EXPECT_EQ(host::DisabledMenuCommands(one), std::vector<uint32_t>{e.id}) << e.id;
+    }
+    EXPECT_EQ(host::DisabledMenuCommands(all),
+              (std::vector<uint32_t>{2282, 2283, 2263, 2264, 2265, 2278, 31, 26, 2266, 2261, 2292,
+                                     2300, 2139, 28, 27, 2137, 2136}));
+}
+
+// The platform's DOCHOSTUIFLAG_ and DLCTL_ values, written out: one option alone sums to its
+// own flag, and every option together to the sum of all of them.
+TEST(HostOptions, FlagOfEveryOption) {
+    using U = host::TUserInterfaceOption;
+    const std::pair<U, uint32_t> ui[] = {
+        {U::DIALOG, 0x1},
+        {U::DISABLE_HELP_MENU, 0x2},
+        {U::NO3DBORDER, 0x4},
+        {U::SCROLL_NO, 0x8},
+        {U::DISABLE_SCRIPT_INACTIVE, 0x10},
+        {U::OPENNEWWIN, 0x20},
+        {U::DISABLE_OFFSCREEN, 0x40},
+        {U::FLAT_SCROLLBAR, 0x80},
+        {U::DIV_BLOCKDEFAULT, 0x100},
+        {U::ACTIVATE_CLIENTHIT_ONLY, 0x200},
+        {U::OVERRIDEBEHAVIORFACTORY, 0x400},
+        {U::CODEPAGELINKEDFONTS, 0x800},
+        {U::URL_ENCODING_DISABLE_UTF8, 0x1000},
+        {U::URL_ENCODING_ENABLE_UTF8, 0x2000},
+        {U::ENABLE_FORMS_AUTOCOMPLETE, 0x4000},
+        {U::ENABLE_INPLACE_NAVIGATION, 0x10000},
+        {U::IME_ENABLE_RECONVERSION, 0x20000},
+        {U::THEME, 0x40000},
+        {U::NOTHEME, 0x80000},
+        {U::NOPICS, 0x100000},
+        {U::NO3DOUTERBORDER, 0x200000},
+        {U::DISABLE_EDIT_NS_FIXUP, 0x400000},
+        {U::LOCAL_MACHINE_ACCESS_CHECK, 0x800000},
+        {U::DISABLE_UNTRUSTEDPROTOCOL, 0x1000000},
+        {U::HOST_NAVIGATES, 0x2000000},
+        {U::ENABLE_REDIRECT_NOTIFICATION, 0x4000000},
+        {U::USE_WINDOWLESS_SELECTCONTROL, 0x8000000},
+        {U::USE_WINDOWED_SELECTCONTROL, 0x10000000},
+        {U::ENABLE_ACTIVEX_INACTIVATE_MODE, 0x20000000},
+    };
+    host::TUserInterfaceOptions allUi;
+    for (const auto& [option, flag] : ui) {
+        EXPECT_EQ(host::HostUIFlagsValueOf(host::TUserInterfaceOptions{option}), flag) << flag;
+        allUi.Add(option);
+    }
+    EXPECT_EQ(host::HostUIFlagsValueOf(allUi), 0x3FFF7FFFu);
+
+    using D = host::TDownloadControlOption;
+    const std::pair<D, uint32_t> dl[] = {
+        {D::DLCTL_DLIMAGES, 0x10},
+        {D::DLCTL_VIDEOS, 0x20},
+        {D::DLCTL_BGSOUNDS, 0x40},
+        {D::DLCTL_NO_SCRIPTS, 0x80},
+        {D::DLCTL_NO_JAVA, 0x100},
+        {D::DLCTL_NO_RUNACTIVEXCTLS, 0x200},
+        {D::DLCTL_NO_DLACTIVEXCTLS, 0x400},
+        {D::DLCTL_DOWNLOADONLY, 0x800},
+        {D::DLCTL_NO_FRAMEDOWNLOAD, 0x1000},
+        {D::DLCTL_RESYNCHRONIZE, 0x2000},
+        {D::DLCTL_PRAGMA_NO_CACHE, 0x4000},
+        {D::DLCTL_NO_BEHAVIORS, 0x8000},
+        {D::DLCTL_NO_METACHARSET, 0x10000},
+        {D::DLCTL_URL_ENCODING_DISABLE_UTF8, 0x20000},
+        {D::DLCTL_URL_ENCODING_ENABLE_UTF8, 0x40000},
+        {D::DLCTL_FORCEOFFLINE, 0x10000000},
+        {D::DLCTL_NO_CLIENTPULL, 0x20000000},
+        {D::DLCTL_SILENT, 0x40000000},
+        {D::DLCTL_OFFLINE, 0x80000000},
+    };
+    host::TDownloadControlOptions allDl;
+    for (const auto& [option, flag] : dl) {
+        EXPECT_EQ(host::DownloadControlValueOf(host::TDownloadControlOptions{option}), flag)
+            << flag;
+        allDl.Add(option);
+    }
+    EXPECT_EQ(host::DownloadControlValueOf(allDl), 0xF007FFF0u);
+    EXPECT_EQ(host::DownloadControlValueOf(host::DefaultDownloadOptions()), 0x70u);
 }
 
 TEST(HostOptions, ShortcutFilterFirstSetFlagDecides) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 
 using Lines = std::vector<std::string>;
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 #include "app/core/settings.h"
 
 using Lines = std::vector<std::string>;

@@ -110,7 +110,8 @@ TEST_F(BrowserWindowTest, NewWindowStartsEmptyWithTheHistorySnapshot) {
     EXPECT_EQ(later->WebBrowser1->PrintOptions.Footer, L"&u&b&d");
     EXPECT_EQ(later->WebBrowser1->PrintOptions.Margins.Top, 19.05);
     EXPECT_FALSE(later->WebBrowser1->MessagesBoxes.InternalErrMsg);
-    EXPECT_EQ(later->WebBrowser1->DownloadOptions(), host::DefaultDownloadOptions());
+    // Images, videos and background sounds: DLCTL_DLIMAGES, DLCTL_VIDEOS, DLCTL_BGSOUNDS.
+    EXPECT_EQ(host::DownloadControlValueOf(later->WebBrowser1->DownloadOptions()), 0x70u);
     EXPECT_TRUE(later->Maximized());
     EXPECT_EQ(frame_->ActiveBrowserWindow(), later);
 }

@@ -564,8 +564,14 @@ TEST_F(FavoritesTest, ImagesComeFromTheSharedSystemList) {
                        SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON));
     ASSERT_NE(system, nullptr);
     EXPECT_EQ(m.Images(), system);
+    // Each entry's image is the one the shell itself gives for the entry's item.
     for (size_t tag = 0; tag < m.Entries().size(); ++tag) {
-        EXPECT_EQ(m.ImageIndex(tag), fav::SmallIconIndex(m.Entries()[tag].FullId.get()));
+        SHFILEINFOW shell{};
+        ASSERT_NE(SHGetFileInfoW(reinterpret_cast<LPCWSTR>(m.Entries()[tag].FullId.get()), 0,
+                                 &shell, sizeof(shell),
+                                 SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON),
+                  0u);
+        EXPECT_EQ(m.ImageIndex(tag), shell.iIcon) << tag;
     }
     EXPECT_GE(m.ImageIndex(2), 0);
     // Each favorite's image is drawn by the component through the menu's owner window.

@@ -448,6 +448,44 @@ TEST_F(FrameCommandsTest, TabStripToggleAndStatusBarToggle) {
     EXPECT_FALSE(g.N9.Checked());
 }
 
+// Each bar of a window follows its own view item, in every combination: the active window at
+// once, and a window opened afterwards from the start.
+TEST_F(FrameCommandsTest, EachBarFollowsItsOwnViewItem) {
+    TMainForm& f = Open();
+    const struct {
+        bool navigator, address, status;
+    } cases[] = {
+        {true, true, false},  {false, true, false}, {true, false, false}, {true, true, true},
+        {false, false, true}, {false, true, true},  {true, false, true},  {false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.navigator << c.address << c.status);
+        if (f.N9.Checked() != c.navigator) {
+            Menu({L"查看&(V)", L"工具栏(&T)", L"标准工具栏(&A)"});
+        }
+        if (f.N11.Checked() != c.address) {
+            Menu({L"查看&(V)", L"工具栏(&T)", L"地址栏(&S)"});
+        }
+        if (f.S1.Checked() != c.status) {
+            Menu({L"查看&(V)", L"工具栏(&T)", L"状态栏(&S)"});
+        }
+        kvtest::PumpIdle();
+        TMDIChild* w = f.ActiveBrowserWindow();
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->ToolBar1Visible(), c.navigator);
+        EXPECT_EQ(w->CoolBar1Visible(), c.address);
+        EXPECT_EQ(w->StatusBar1Visible(), c.status);
+        f.FileNew1Execute();
+        kvtest::PumpIdle();
+        TMDIChild* opened = f.ActiveBrowserWindow();
+        ASSERT_NE(opened, w);
+        EXPECT_EQ(opened->ToolBar1Visible(), c.navigator);
+        EXPECT_EQ(opened->CoolBar1Visible(), c.address);
+        EXPECT_EQ(opened->StatusBar1Visible(), c.status);
+        EXPECT_EQ(IsWindowVisible(opened->StatusBar1.Handle()) != FALSE, c.status);
+    }
+}
+
 TEST_F(FrameCommandsTest, HelpItemsOpenTheirPagesInNumberedWindows) {
     stub::Page never;
     never.neverComplete = true; // the windows keep their numbered captions

@@ -1,6 +1,6 @@
 #include "doc_tools/core/page_text.h"
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 
 namespace doc {
 

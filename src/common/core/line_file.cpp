@@ -1,4 +1,4 @@
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 
 namespace kv {
 
