@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/core/line_file.h"
+#include "common/core/line_file.h"
 #include "common/core/history.h"
 #include "common/core/search_config.h"
 #include "app/core/site_list.h"
