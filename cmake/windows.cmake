@@ -104,6 +104,18 @@ foreach(src ${KV_WIN_TESTS})
   target_link_libraries(${name} PRIVATE kv_test_support)
 endforeach()
 
+# Small programs the tests start as a second process (not test_*: they are not tests).
+file(GLOB KV_TEST_HELPERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/helpers/*.cpp)
+foreach(src ${KV_TEST_HELPERS})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_compile_definitions(${name} PRIVATE ${KV_WIN_DEFS})
+  target_link_libraries(${name} PRIVATE user32 shell32 kernel32)
+endforeach()
+if(TARGET dde_forger AND TARGET test_shell_dde)
+  add_dependencies(test_shell_dde dde_forger)
+endif()
+
 # The installer test: run by scripts/test.sh in a prefix of its own after packaging, so it is
 # kept out of the test_*.exe names that run in the shared prefixes.
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/install/install_test.cpp AND TARGET kv_test_support)

@@ -6,6 +6,7 @@
 #include "app/core/settings.h"
 #include "app/core/tab_caption.h"
 #include "app/frame_images.h"
+#include "app/session_keeper.h"
 #include "browser_window/mdi_child.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/error.h"
@@ -87,6 +88,8 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
     settingsPath_ =
         start_.settingsPath.empty() ? std::wstring(kv::kSettingsFileName) : start_.settingsPath;
     CreateMenu();
+    // Before the MDI's own keys, which would take Ctrl+Tab.
+    InstallFrameKeys();
     // The task bar button carries the application's title from the moment it appears.
     tk::Application::SetTitle(L"KV浏览器");
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
@@ -107,6 +110,7 @@ void TMainForm::BuildContents() {
     LayoutBars();
     ActionList1.OnUpdate = [this] { ActionList1Update(); };
     ActionList1.Start();
+    StartSession();
 }
 
 TMainForm::~TMainForm() {
@@ -114,6 +118,13 @@ TMainForm::~TMainForm() {
     if (acceleratorFilter_ != 0) {
         tk::Application::RemoveMessageFilter(acceleratorFilter_);
     }
+    if (frameKeysFilter_ != 0) {
+        tk::Application::RemoveMessageFilter(frameKeysFilter_);
+    }
+    if (sessionIdle_ != 0) {
+        tk::Application::RemoveIdleHandler(sessionIdle_);
+    }
+    session_.reset();
     FreeChildren();
     DestroyHandle();
     if (accelerators_ != nullptr) {
@@ -366,6 +377,7 @@ void TMainForm::FormShow() {
             return; // the program is ending
         }
     }
+    AskToRestoreSession();
 }
 
 // ---- Layout
@@ -406,9 +418,27 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Log-off or shutdown ends the program without its exit question: the history and the
         // settings are saved now. A file that cannot be written is reported and the end of the
         // session is refused, as a failed write at exit keeps the frame.
-        return tk::Guard([this] { WriteFiles(); }) ? TRUE : FALSE;
+        if (!tk::Guard([this] { WriteFiles(); })) {
+            return FALSE;
+        }
+        if (session_) {
+            session_->MarkClean();
+        }
+        return TRUE;
     case WM_ENDSESSION:
-        return 0; // saved when the session asked
+        // Saved when the session asked; an end that did not come leaves the program running.
+        if (wParam == FALSE && session_) {
+            session_->Resume();
+        }
+        return 0;
+    case WM_TIMER:
+        if (wParam == kSessionTimer) {
+            if (session_) {
+                session_->OnTimer();
+            }
+            return 0;
+        }
+        break;
     default:
         break;
     }
@@ -515,12 +545,14 @@ void TMainForm::DoCloseQuery(bool& canClose) {
     // Every window gives up its tab in its close query; if the exit does not happen after
     // all, each open window gets its tab back in the old order.
     std::vector<TMDIChild*> order = TabWindows();
+    exitQuery_ = true;
     try {
         tk::MDIFrameForm::DoCloseQuery(canClose);
     } catch (...) {
         tk::ReportCurrentException();
         canClose = false;
     }
+    exitQuery_ = false;
     if (canClose) {
         return;
     }
@@ -547,6 +579,10 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
         return;
     }
     WriteFiles();
+    // A normal end: the next start has no windows to offer.
+    if (session_) {
+        session_->MarkClean();
+    }
 }
 
 void TMainForm::WriteFiles() {

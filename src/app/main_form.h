@@ -3,6 +3,8 @@
 // (its handlers live in main_form_search.cpp) and the main menu.
 #pragma once
 
+#include "app/core/frame_keys.h"
+#include "app/core/session_file.h"
 #include "browser_window/window_owner.h"
 #include "favorites/favorites_menu.h"
 #include "toolkit/controls.h"
@@ -22,6 +24,8 @@ struct TFrameStart {
     std::vector<std::wstring> arguments; // addresses, one window each
     bool useCommandLine = true;          // take the arguments from the process command line
 };
+
+class TSessionKeeper;
 
 class TMainForm : public tk::MDIFrameForm, public IBrowserWindowOwner {
 public:
@@ -142,12 +146,30 @@ public:
     // The settings file as opened at start and at exit.
     const std::wstring& SettingsPath() const { return settingsPath_; }
 
+    // Keys of the frame (main_form_keys.cpp). True when the key message is one of the frame's
+    // keys where it was typed; the command has then been carried out.
+    bool FrameKeyMessage(const MSG& msg);
+    void RunFrameCommand(kv::FrameCommand command);
+    // Opens the window closed last at its last address; nothing when none was closed.
+    void ReopenClosedWindow();
+
+    // The session file (main_form_session.cpp): beside the history file.
+    std::wstring SessionPath() const;
+    void WindowAddressChanged(TMDIChild* window) override;
+
 protected:
     void DoCloseQuery(bool& canClose) override;
     int TopBarsHeight() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void InstallFrameKeys();
+    kv::KeyFocus KeyFocusOf(HWND window, bool& listOpen) const;
+    void FocusAddressBox(TMDIChild* window);
+    void StartSession();
+    void AskToRestoreSession();
+    kv::Session CurrentSession() const;
+    void SessionChanged();
     struct Tab {
         TMDIChild* window;
         std::wstring text;
@@ -174,6 +196,13 @@ private:
     HACCEL accelerators_ = nullptr;
     int acceleratorFilter_ = 0;
     UINT dpi_ = 0; // the scale last announced to the frame; 0 until one is
+    int frameKeysFilter_ = 0;
+    kv::RecentlyClosed closedWindows_;
+    std::unique_ptr<TSessionKeeper> session_;
+    kv::SessionRead previousSession_;
+    int sessionIdle_ = 0;
+    bool exitQuery_ = false; // every window is asked whether the program may end
+    static constexpr UINT_PTR kSessionTimer = 0x7E30;
 };
 
 extern TMainForm* MainForm;

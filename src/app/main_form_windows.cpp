@@ -66,6 +66,13 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
                 UnlinkFavoritesMenu(window);
                 tabs_.erase(it);
                 TabControl1.DeleteTab(index);
+                // The program's end asks every window too; those windows are not closed ones.
+                if (!exitQuery_) {
+                    if (kv::IsRestorable(window->PageAddress(), {})) {
+                        closedWindows_.Push(window->PageAddress());
+                    }
+                    SessionChanged();
+                }
             } else if (action == TTabAction::TabRefresh) {
                 it->source = window->Caption();
                 it->text = kv::ShortTabCaption(it->source, codec);
@@ -76,6 +83,7 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
             t.text = kv::ShortTabCaption(t.source, codec);
             TabControl1.AddTab(t.text);
             tabs_.push_back(std::move(t));
+            SessionChanged();
             if (tabs_.size() == 1) {
                 // The control selects a first tab by itself; the strip selects it below, as
                 // any other, so that the view settings reach its window.
@@ -100,6 +108,7 @@ void TMainForm::UpdateWindowTabs(TMDIChild* window, TTabAction action) {
             TabControl1.SetTabIndex(static_cast<int>(i));
             selected = static_cast<int>(i);
             ApplyViewSettings(active);
+            SessionChanged(); // another window is the active one
         }
         if (t.window == active) {
             LinkFavoritesMenu(active);

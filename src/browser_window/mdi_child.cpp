@@ -440,7 +440,13 @@ void TMDIChild::WebBrowser1TitleChange(host::TWebBrowser&, const std::wstring&) 
 }
 
 void TMDIChild::WebBrowser1NavigateComplete2(host::TWebBrowser&, IDispatch*, VARIANT*) {
-    URLS.SetText(AsAnsiText(WebBrowser1->LocationURL()));
+    const kv::AnsiCodec& codec = tk::SystemCodec();
+    std::string address = codec.ToAnsi(WebBrowser1->LocationURL());
+    URLS.SetText(codec.FromAnsi(address));
+    if (address != pageAddress_) {
+        pageAddress_ = std::move(address);
+        owner_.WindowAddressChanged(this);
+    }
 }
 
 void TMDIChild::WebBrowser1ToolBar(host::TWebBrowser&, VARIANT_BOOL Value) {

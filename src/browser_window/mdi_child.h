@@ -83,6 +83,8 @@ public:
     bool StatusBar1Visible() const;
 
     IBrowserWindowOwner& Owner() const { return owner_; }
+    // The address of the page the engine last showed (ANSI); empty before the first.
+    const std::string& PageAddress() const { return pageAddress_; }
 
     // Fonts, pictures and bars for a screen of dpi dots per inch: only the frame hears of a
     // move to a monitor of another scale, and passes it on.
@@ -105,4 +107,5 @@ private:
     IBrowserWindowOwner& owner_;
     UINT dpi_ = 96;
     bool layoutPending_ = false; // resized while hidden behind a window being created
+    std::string pageAddress_;
 };

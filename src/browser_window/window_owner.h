@@ -58,6 +58,9 @@ public:
     // A new browser window for a page's request, captioned after it exists, with its tab.
     virtual TMDIChild* OpenPopupWindow() = 0;
 
+    // The window's page is now at another address (its PageAddress).
+    virtual void WindowAddressChanged(TMDIChild* /*window*/) {}
+
 protected:
     ~IBrowserWindowOwner() = default;
 };

@@ -3,7 +3,7 @@
 #include "host/embedded_browser.h"
 
 #include "host/core/dialog_caption.h"
-#include "toolkit/dialogs.h"
+#include "toolkit/dialog_origin.h"
 #include "toolkit/error.h"
 #include "toolkit/forms.h"
 
@@ -36,7 +36,8 @@ HICON ApplicationIcon() {
 } // namespace
 
 // The form the host is placed on. An MDI child is never activated as a top-level window: its
-// frame is, so the frame's activations are watched for it, while it is the frame's active child.
+// frame is, so the frame's activations are watched for it. A box activated over another box
+// never reaches the frame's activation: the thread's dialog watch tells of it.
 void TEmbeddedBrowser::StartWatching() {
     HWND form = Parent();
     if (form != nullptr && (GetWindowLongPtrW(form, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0) {
@@ -45,27 +46,36 @@ void TEmbeddedBrowser::StartWatching() {
         if (auto* f = dynamic_cast<tk::Form*>(tk::Window::FromHandle(frame))) {
             owner_ = frame;
             mdiForm_ = form;
-            frameWatcher_ = f->AddDeactivationWatcher([this](HWND activated) {
-                // The host on the frame's active child looks after the box.
-                HWND client = GetParent(mdiForm_);
-                if (client != nullptr && reinterpret_cast<HWND>(SendMessageW(
-                                             client, WM_MDIGETACTIVE, 0, 0)) == mdiForm_) {
-                    WatchActivation(activated);
-                }
-            });
+            frameWatcher_ = f->AddDeactivationWatcher(
+                [this](HWND activated) { WatchActivation(activated, IsFrontForm()); });
         }
     } else if (form != nullptr && IsWindow(form) &&
                SetWindowSubclass(form, &OwnerHookProc, reinterpret_cast<UINT_PTR>(this),
                                  reinterpret_cast<DWORD_PTR>(this))) {
         owner_ = form;
     }
+    if (owner_ != nullptr) {
+        tk::WatchDialogCreation();
+        dialogWatcher_ = tk::AddDialogActivationWatcher([this](HWND dialog) {
+            if (owner_ != nullptr) {
+                WatchActivation(dialog, mdiForm_ == nullptr || IsFrontForm());
+            }
+        });
+    }
+}
+
+// The host's form is the frame's active child.
+bool TEmbeddedBrowser::IsFrontForm() const {
+    HWND client = GetParent(mdiForm_);
+    return client != nullptr &&
+           reinterpret_cast<HWND>(SendMessageW(client, WM_MDIGETACTIVE, 0, 0)) == mdiForm_;
 }
 
 LRESULT CALLBACK TEmbeddedBrowser::OwnerHookProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                                  UINT_PTR id, DWORD_PTR data) {
     auto* self = reinterpret_cast<TEmbeddedBrowser*>(data);
     if (msg == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) {
-        tk::Guard([&] { self->WatchActivation(reinterpret_cast<HWND>(lParam)); });
+        tk::Guard([&] { self->WatchActivation(reinterpret_cast<HWND>(lParam), true); });
         // The host may be gone now; only the previous procedure runs.
     } else if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &OwnerHookProc, id);
@@ -75,6 +85,10 @@ LRESULT CALLBACK TEmbeddedBrowser::OwnerHookProc(HWND hwnd, UINT msg, WPARAM wPa
 }
 
 void TEmbeddedBrowser::StopWatching() noexcept {
+    if (dialogWatcher_ != 0) {
+        tk::RemoveDialogActivationWatcher(dialogWatcher_);
+        dialogWatcher_ = 0;
+    }
     if (owner_ == nullptr) {
         return;
     }
@@ -88,14 +102,41 @@ void TEmbeddedBrowser::StopWatching() noexcept {
     owner_ = nullptr;
 }
 
+// Whether a dialog of this thread is one of the engine's boxes that this host looks after. The
+// program's own boxes (and the boxes they own) are not; an engine box's owners lead to the
+// host's form or its frame. Of the hosts on one frame, the one whose window the box was made
+// for takes it; a box made for the frame itself goes to the host of the active window.
+bool TEmbeddedBrowser::IsEngineDialogOfThisHost(HWND dialog, bool front) const {
+    if (dialog == nullptr || !IsDialogWindow(dialog) ||
+        GetWindowThreadProcessId(dialog, nullptr) != GetCurrentThreadId() ||
+        tk::IsOwnDialog(dialog)) {
+        return false;
+    }
+    bool reachesOwner = false;
+    for (HWND w = GetWindow(dialog, GW_OWNER); w != nullptr; w = GetWindow(w, GW_OWNER)) {
+        if (w == owner_) {
+            reachesOwner = true;
+            break;
+        }
+    }
+    if (!reachesOwner) {
+        return false;
+    }
+    if (mdiForm_ == nullptr) {
+        return true;
+    }
+    for (HWND w = tk::DialogCreationOwner(dialog); w != nullptr && w != owner_; w = GetParent(w)) {
+        if ((GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0) {
+            return w == mdiForm_;
+        }
+    }
+    return front;
+}
+
 // A window is being activated above the host's form: the engine's dialogs get the host's icon
-// and caption, or are closed.
-void TEmbeddedBrowser::WatchActivation(HWND activated) {
-    // Only the engine's boxes: not the program's own, and no window of another program.
-    bool engineDialog = activated != nullptr && IsDialogWindow(activated) &&
-                        !tk::OwnDialogScope::Active() &&
-                        GetWindowThreadProcessId(activated, nullptr) == GetCurrentThreadId();
-    if (engineDialog) {
+// and caption, or are closed. front: the host is the one the user sees on its frame.
+void TEmbeddedBrowser::WatchActivation(HWND activated, bool front) {
+    if (IsEngineDialogOfThisHost(activated, front)) {
         if (MessagesBoxes.DisableAll) {
             SendMessageW(activated, WM_CLOSE, 0, 0);
         }
@@ -113,8 +154,13 @@ void TEmbeddedBrowser::WatchActivation(HWND activated) {
                 SetWindowTextW(activated, caption.c_str());
             }
         }
+        if (OnShowDialog) {
+            TShowDialogEvent handler = OnShowDialog;
+            handler(*this, activated);
+        }
+        return;
     }
-    if (activated != nullptr && OnShowDialog) {
+    if (activated != nullptr && front && OnShowDialog) {
         TShowDialogEvent handler = OnShowDialog;
         handler(*this, activated);
     }

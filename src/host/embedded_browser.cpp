@@ -3,7 +3,9 @@
 #include "common/core/item_id_list.h"
 #include "host/browser_registry.h"
 #include "host/host_callbacks.h"
+#include "host/user_proxy.h"
 #include "toolkit/application.h"
+#include "toolkit/busy_cursor.h"
 #include "toolkit/com.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/error.h"
@@ -17,6 +19,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace host {
@@ -68,8 +71,11 @@ TEmbeddedBrowser::~TEmbeddedBrowser() {
     }
     host::UnregisterUserAgent(userAgent_);
     StopWatching();
-    // Every host's end resets the proxy, set or not.
-    host::ApplyProxy(std::wstring());
+    // The user's own proxy comes back with the last host that set one; a host that set none
+    // changes nothing.
+    if (proxyHeld_) {
+        host::ReleaseUserProxy();
+    }
 }
 
 std::wstring TEmbeddedBrowser::About() const {
@@ -116,8 +122,11 @@ void TEmbeddedBrowser::Load() {
     downloadControlValue_ = DownloadControlValueOf(downloadOptions_);
     hostUIFlagsValue_ = HostUIFlagsValueOf(uiOptions_);
     StartWatching();
+    host::RecoverUserProxy();
     std::wstring proxy = ProxyText(ProxySettings);
-    if (!proxy.empty()) {
+    // Set only once the user's values are saved where a later start finds them.
+    if (!proxy.empty() && host::HoldUserProxy()) {
+        proxyHeld_ = true;
         host::ApplyProxy(proxy);
     }
     if (VisualEffects.DisableSounds) {
@@ -137,7 +146,9 @@ HRESULT TEmbeddedBrowser::QueryHostInterface(REFIID iid, void** object) {
 
 void TEmbeddedBrowser::InvokeEvent(int slot, DISPPARAMS* params) {
     ++eventCount_;
-    if (slot == 7) { // BeforeNavigate2: a new navigation clears an earlier failure
+    // The failure mark belongs to the navigation that failed: it goes when the next one begins
+    // (BeforeNavigate2) or a new download starts (DownloadBegin, as for a reload).
+    if (slot == 7 || slot == 3) {
         navigationFailed_ = false;
     }
     TWebBrowser::InvokeEvent(slot, params);
@@ -295,10 +306,12 @@ void TEmbeddedBrowser::SetWaitLimitMs(DWORD ms) {
 // touched again); or when the program is quitting (WM_QUIT stays for the outer loop). Sleeps in
 // the message wait while nothing happens, so the wait uses no CPU.
 WaitResult TEmbeddedBrowser::WaitForComplete() {
-    // Only a failure reported during this wait counts: an earlier one says nothing about the
-    // page that is loading now (a refresh, or a local file whose BeforeNavigate2 is late).
-    navigationFailed_ = false;
+    // A page whose navigation failed does not wait: nothing is coming.
     return Wait();
+}
+
+void TEmbeddedBrowser::LoadStarting() {
+    navigationFailed_ = false;
 }
 
 WaitResult TEmbeddedBrowser::Wait() {
@@ -306,6 +319,8 @@ WaitResult TEmbeddedBrowser::Wait() {
     ULONGLONG lastSign = GetTickCount64();
     uint64_t seenEvents = eventCount_;
     READYSTATE seenState = ReadyState();
+    // The user sees a wait that does not end at once: the busy cursor over the frame.
+    std::optional<tk::BusyCursorScope> busy;
     for (;;) {
         if (waitsAbandoned_) {
             return WaitResult::Abandoned;
@@ -315,6 +330,9 @@ WaitResult TEmbeddedBrowser::Wait() {
         }
         if (navigationFailed_) {
             return WaitResult::Failed;
+        }
+        if (!busy) {
+            busy.emplace(HandleAllocated() ? Handle() : Parent());
         }
         tk::PumpResult pumped = tk::Application::ProcessMessage();
         if (pumped == tk::PumpResult::Quit) {

@@ -209,7 +209,7 @@ private:
     friend class HostCallbacks;
 
     void Load();
-    // WaitForComplete without clearing an earlier failure.
+    void LoadStarting() override;
     WaitResult Wait();
     HRESULT ScriptError(VARIANT* in, VARIANT* out);
     HRESULT TrackOwnMenu(DWORD id, POINT* pt, IUnknown* target);
@@ -218,7 +218,9 @@ private:
                                           UINT_PTR id, DWORD_PTR data);
     void StartWatching();
     void StopWatching() noexcept;
-    void WatchActivation(HWND activated);
+    void WatchActivation(HWND activated, bool front);
+    bool IsFrontForm() const;
+    bool IsEngineDialogOfThisHost(HWND dialog, bool front) const;
 
     std::wstring userAgent_;
     TDownloadControlOptions downloadOptions_;
@@ -227,10 +229,12 @@ private:
     uint32_t hostUIFlagsValue_ = 0;
     ComPtr<HostCallbacks> callbacks_;
     bool loaded_ = false;
+    bool proxyHeld_ = false; // the user's proxy is saved for this host, which set its own
     bool userAgentRegistered_ = false;
     HWND owner_ = nullptr;   // the window whose activations are watched
     HWND mdiForm_ = nullptr; // the host's form when it is an MDI child: owner_ is its frame
     int frameWatcher_ = 0;   // the frame's watcher for the host
+    int dialogWatcher_ = 0;  // the thread's watch of boxes activated over other boxes
     // Expires when this host is destroyed; waits inside it hold a weak reference.
     std::shared_ptr<int> alive_;
     // Counts engine events; a wait that sees no new events for the limit gives up.

@@ -3,6 +3,7 @@
 #include "host/core/dde_command.h"
 #include "common/core/item_id_list.h"
 #include "host/core/host_options.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/error.h"
 #include "toolkit/text.h"
 
@@ -57,6 +58,22 @@ std::optional<std::wstring> ReadClassDefault(const wchar_t* subKey) {
     }
     RegCloseKey(key);
     return result;
+}
+
+// An initiation is always sent; one that was posted names a client it does not come from.
+// While a DDE window lives, the thread's message retrieval drops posted initiations, in modal
+// loops too.
+HHOOK g_postedInitiationFilter = nullptr;
+int g_ddeWindows = 0;
+
+LRESULT CALLBACK DropPostedInitiations(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION && wParam == PM_REMOVE) {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        if (msg->message == WM_DDE_INITIATE) {
+            msg->message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 bool FromThisThread(HWND window) {
@@ -215,7 +232,15 @@ ItemIdCopy TakeItemList(const DdeFolderCommand& command) {
     if (command.source == DdeItemListSource::Address) {
         const void* address =
             reinterpret_cast<const void*>(static_cast<intptr_t>(command.itemList));
-        size_t size = CheckedItemIdListSize(address);
+        // Only a live block of the allocator that frees it is read (within the block) and
+        // freed: any other address is not touched at all.
+        if (address == nullptr || !HeapValidate(GetProcessHeap(), 0, address)) {
+            return nullptr;
+        }
+        SIZE_T block = HeapSize(GetProcessHeap(), 0, address);
+        size_t size = block == static_cast<SIZE_T>(-1)
+                          ? 0
+                          : kv::ItemIdListSize(static_cast<const uint8_t*>(address), block);
         if (size == 0) {
             return nullptr;
         }
@@ -252,6 +277,8 @@ void RunShell(DdeCommandKind kind, const std::wstring& path, PCIDLIST_ABSOLUTE l
         return;
     }
     BusyScope busy;
+    // The shell's boxes of this call are its own (the program asked for them), not the engine's.
+    tk::OwnDialogScope own(true);
     ShellExecuteExW(&info); // the shell reports its own failures
 }
 
@@ -335,9 +362,26 @@ DdeMessageWindow::DdeMessageWindow(DdeHostLink link) : link_(std::move(link)) {
     RegisterWindowClass(kClass, 0, nullptr);
     // Top-level (not message-only): the shell broadcasts its initiation to top-level windows.
     CreateHandle(0, kClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr);
+    if (g_ddeWindows++ == 0) {
+        g_postedInitiationFilter =
+            SetWindowsHookExW(WH_GETMESSAGE, &DropPostedInitiations, nullptr, GetCurrentThreadId());
+    }
 }
 
-DdeMessageWindow::~DdeMessageWindow() = default;
+DdeMessageWindow::~DdeMessageWindow() {
+    if (--g_ddeWindows == 0 && g_postedInitiationFilter != nullptr) {
+        UnhookWindowsHookEx(g_postedInitiationFilter);
+        g_postedInitiationFilter = nullptr;
+    }
+}
+
+bool DdeMessageWindow::InConversation(HWND client) {
+    // A window destroyed without its terminate ends its conversation; its handle may be reused.
+    conversations_.erase(std::remove_if(conversations_.begin(), conversations_.end(),
+                                        [](HWND w) { return !IsWindow(w); }),
+                         conversations_.end());
+    return std::find(conversations_.begin(), conversations_.end(), client) != conversations_.end();
+}
 
 LRESULT DdeMessageWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_DDE_INITIATE) {
@@ -370,6 +414,9 @@ void DdeMessageWindow::AnswerInitiate(HWND client, ATOM application, ATOM topic)
     if (a != 0 && t != 0 && a == application && t == topic) {
         // Only an answered initiation decides how later executes are read.
         g_conversationIsHtmlFile = htmlFile;
+        if (!InConversation(client)) {
+            conversations_.push_back(client);
+        }
         SendMessageW(client, WM_DDE_ACK, reinterpret_cast<WPARAM>(control), MAKELPARAM(a, t));
     }
     if (a != 0) {
@@ -383,11 +430,14 @@ void DdeMessageWindow::AnswerInitiate(HWND client, ATOM application, ATOM topic)
 void DdeMessageWindow::HandleControlMessage(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     tk::Guard([&] {
         HWND client = reinterpret_cast<HWND>(wParam);
-        // Other threads and processes cannot make the host read, free or navigate anything.
-        if (!FromThisThread(client)) {
+        // A posted message names its sender freely: only a client of this thread whose
+        // initiation this host answered is heard. Anything else is dropped unread, unanswered
+        // and unfreed.
+        if (!FromThisThread(client) || !InConversation(client)) {
             return;
         }
         if (msg == WM_DDE_TERMINATE) {
+            conversations_.erase(std::find(conversations_.begin(), conversations_.end(), client));
             HWND control = link_.controlWindow ? link_.controlWindow() : nullptr;
             PostMessageW(client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(control), 0);
         } else if (msg == WM_DDE_EXECUTE) {

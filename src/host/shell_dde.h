@@ -3,7 +3,8 @@
 // Shell views shown inside the engine ask by DDE, under the names the shell declares in the
 // registry, to open a folder or an HTML file, to explore a folder or to search it. Open
 // requests navigate the host; explore and find requests go back to the shell. Only windows of
-// the current thread of this process are answered.
+// the current thread of this process are answered, and executes only within a conversation
+// this host acknowledged.
 #pragma once
 
 #include "toolkit/window.h"
@@ -14,6 +15,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace host {
 
@@ -70,8 +72,11 @@ protected:
 private:
     void AnswerInitiate(HWND client, ATOM application, ATOM topic);
     void Execute(HWND client, LPARAM lParam);
+    bool InConversation(HWND client);
 
     DdeHostLink link_;
+    // Client windows whose initiation this host acknowledged, until their terminate.
+    std::vector<HWND> conversations_;
 };
 
 } // namespace host

@@ -191,6 +191,7 @@ void TWebBrowser::Stop() {
     tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())->Stop());
 }
 void TWebBrowser::Refresh() {
+    LoadStarting();
     tk::Check(ComPtr<IWebBrowser2>(DefaultInterface())->Refresh());
 }
 

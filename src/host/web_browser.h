@@ -107,6 +107,8 @@ public:
 
 protected:
     void InvokeEvent(int slot, DISPPARAMS* params) override;
+    // A reload is about to start through Refresh.
+    virtual void LoadStarting() {}
 
 private:
     ComPtr<IWebBrowser2> browser_;

@@ -1,16 +1,19 @@
 #include "toolkit/dialogs.h"
 
 #include "toolkit/application.h"
+#include "toolkit/dialog_origin.h"
 
 namespace tk {
 namespace {
 int ownDialogs = 0; // the UI thread's own dialogs now open, nested
 } // namespace
 
-OwnDialogScope::OwnDialogScope() {
+OwnDialogScope::OwnDialogScope(bool everyBox) {
     ++ownDialogs;
+    detail::BeginOwnDialogs(everyBox);
 }
 OwnDialogScope::~OwnDialogScope() {
+    detail::EndOwnDialogs();
     --ownDialogs;
 }
 bool OwnDialogScope::Active() {

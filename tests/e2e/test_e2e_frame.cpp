@@ -4,6 +4,7 @@
 #include "win32/support/modal.h"
 #include "win32/support/program_run.h"
 #include "win32/support/temp_folder.h"
+#include "win32/support/user_proxy_values.h"
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,27 @@ TEST(E2EFrame, CancelWritesNothingAndAFailedWriteKeepsTheProgramRunning) {
     EXPECT_EQ(kvtest::ReadBytes(p.Folder() + L"UrlsList.txt").value_or(""),
               "http://www.baidu.com/s?tn=trevox_pg\r\n" + old);
     EXPECT_TRUE(kvtest::Exists(p.Work() + L"kvbr.ini"));
+}
+
+// The program sets no proxy of its own: the user's proxy values are the same, byte for byte,
+// after it has opened windows, closed one and exited.
+TEST(E2EFrame, TheUsersProxyIsLeftAsItWas) {
+    const kvtest::RawValues original = kvtest::ReadRawProxy();
+    kvtest::RawValues user;
+    user[L"ProxyEnable"] = {REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}};
+    user[L"ProxyServer"] = kvtest::Sz(L"127.0.0.1:3128");
+    user[L"ProxyOverride"] = kvtest::Sz(L"<local>;*.intra.example");
+    user[L"AutoConfigURL"] = kvtest::Sz(L"http://pac.example/proxy.pac");
+    kvtest::WriteRawProxy(user);
+    {
+        Program p;
+        ASSERT_TRUE(p.Start({L"http://one.example/", L"http://two.example/"}, 3));
+        PostMessageW(p.Windows().front(), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return p.Windows().size() == 2; }, kStepMs));
+        EXPECT_TRUE(p.Exit());
+    }
+    EXPECT_EQ(kvtest::ReadRawProxy(), user);
+    kvtest::WriteRawProxy(original);
 }
 
 } // namespace

@@ -248,8 +248,9 @@ TEST(Installer, InstalledProgramRunsAndReinstallKeepsTheUsersFiles) {
     EXPECT_EQ(ReadBytes(dir + L"UrlsList.txt").value_or("(missing)"), kHistory);
     EXPECT_EQ(ReadBytes(dir + L"newslist.txt").value_or("(missing)"), kSites);
     EXPECT_EQ(ReadBytes(dir + L"kvbr.ini").value_or("(missing)"), ini);
-    EXPECT_EQ(Listing(dir), (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.exe", L"kvbr.ini",
-                                                       L"newslist.txt", L"uninstall.exe"}));
+    EXPECT_EQ(Listing(dir),
+              (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.exe", L"kvbr.ini", L"kvbr.session",
+                                         L"newslist.txt", L"uninstall.exe"}));
     // The program still starts over its own kept files.
     RunInstalledProgramOnce(dir + L"kvbr.exe", link.workingFolder);
     EXPECT_EQ(ReadBytes(dir + L"UrlsList.txt").value_or("(missing)"), kHistory);
@@ -265,8 +266,8 @@ TEST(Installer, SilentUninstallLeavesOnlyTheUsersFiles) {
                RegText(L"DisplayName") == L"(absent)";
     };
     EXPECT_TRUE(WaitFor(finished, 30000));
-    EXPECT_EQ(Listing(dir),
-              (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
+    EXPECT_EQ(Listing(dir), (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini",
+                                                       L"kvbr.session", L"newslist.txt"}));
     EXPECT_EQ(ReadBytes(dir + L"UrlsList.txt").value_or("(missing)"), kHistory);
     EXPECT_FALSE(kvtest::Exists(Shortcut()));
     // The document mode the program set for itself goes with it.
@@ -281,8 +282,8 @@ TEST(Installer, UninstallKeepsADocumentModeTheUserChose) {
     EXPECT_EQ(RunAndWait(L"\"" + dir + L"uninstall.exe\" /S", 60000), 0);
     EXPECT_TRUE(WaitFor([&] { return !kvtest::Exists(dir + L"uninstall.exe"); }, 30000));
     EXPECT_EQ(DocumentMode(), 10000);
-    EXPECT_EQ(Listing(dir),
-              (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini", L"newslist.txt"}));
+    EXPECT_EQ(Listing(dir), (std::vector<std::wstring>{L"UrlsList.txt", L"kvbr.ini",
+                                                       L"kvbr.session", L"newslist.txt"}));
 }
 
 } // namespace

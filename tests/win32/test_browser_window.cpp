@@ -305,6 +305,16 @@ TEST_F(BrowserWindowTest, EngineBoxesAboveTheFrameTakeTheHostCaptionOwnBoxesKeep
     DestroyWindow(box);
     EXPECT_EQ(behindSeen, 1);
     EXPECT_EQ(frontSeen, 2);
+
+    // A box the engine of the window behind makes for its own window is that host's.
+    front->Activate();
+    front->WebBrowser1->MessagesBoxes.NewCaption = L"前台";
+    window_->WebBrowser1->MessagesBoxes.NewCaption = L"后台";
+    SetActiveWindow(frame);
+    box = kvtest::MakeDialog(window_->WebBrowser1->Handle(), L"Alert");
+    EXPECT_EQ(WindowTextOf(box), L"后台:  Alert");
+    DestroyWindow(box);
+    EXPECT_EQ(behindSeen, 2);
     front->WebBrowser1->OnShowDialog = nullptr;
     window_->WebBrowser1->OnShowDialog = nullptr;
 }

@@ -5,6 +5,7 @@
 #include "doc_tools/open_save.h"
 #include "engine_stub/engine_stub.h"
 #include "host/embedded_browser.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "win32/support/engines.h"
 #include "win32/support/file_dialog.h"
@@ -15,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -251,6 +254,103 @@ TEST_F(DocToolsTest, WaitAfterAnEarlierFailedNavigationStillWaitsForThePage) {
     EXPECT_TRUE(InOrder(stub::CallLog(), {L"Refresh", L"Event 104", L"Event 113"}));
     EXPECT_EQ(kvtest::ReadBytes(folder_.Path() + L"after.txt"),
               std::optional<std::string>("first\r\n"));
+}
+
+// Set by a timer: the program's message loop ran meanwhile.
+bool g_timerRan = false;
+void CALLBACK MarkTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    g_timerRan = true;
+}
+
+TEST_F(DocToolsTest, CommandsOnAPageWhoseNavigationFailedGoOnAtOnce) {
+    stub::Page failing;
+    failing.navigateError = true;
+    stub::SetPage(L"http://failing.example/", failing);
+    auto b = MakeHost();
+    b->NavigateUrl(L"http://failing.example/");
+    ASSERT_EQ(b->WaitForComplete(), host::WaitResult::Failed);
+    DWORD limit = host::TEmbeddedBrowser::WaitLimitMs();
+    host::TEmbeddedBrowser::SetWaitLimitMs(500);
+    struct Case {
+        const char* name;
+        std::function<void(const doc::TStillWanted&)> run;
+    } cases[] = {
+        {"print", [&](const doc::TStillWanted& w) { doc::PrintDocument(*b, w); }},
+        {"page setup", [&](const doc::TStillWanted& w) { doc::SetupPage(*b, w); }},
+        {"save text", [&](const doc::TStillWanted& w) { doc::SavePageText(*b, w); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_timerRan = false;
+        UINT_PTR timer = SetTimer(nullptr, 0, 20, MarkTimer);
+        std::optional<bool> waited;
+        c.run([&] {
+            waited = g_timerRan;
+            return false; // the command itself is not wanted here
+        });
+        KillTimer(nullptr, timer);
+        EXPECT_EQ(waited, std::optional<bool>(false));
+    }
+    host::TEmbeddedBrowser::SetWaitLimitMs(limit);
+}
+
+HCURSOR g_cursorDuringWait = nullptr;
+HWND g_cursorWindow = nullptr;
+void CALLBACK AskCursorTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(g_cursorWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(g_cursorWindow),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    g_cursorDuringWait = GetCursor();
+}
+
+void CALLBACK QuitTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    PostQuitMessage(0);
+}
+
+TEST_F(DocToolsTest, WaitShowsTheBusyCursorAndEndsAtOnceOnQuit) {
+    stub::Page never;
+    never.neverComplete = true;
+    stub::SetPage(L"http://never.example/", never);
+    auto b = HostWithPage(L"first");
+    stub::Engine* e = EngineOf(*b);
+    b->NavigateUrl(L"http://never.example/");
+    DWORD limit = host::TEmbeddedBrowser::WaitLimitMs();
+    host::TEmbeddedBrowser::SetWaitLimitMs(300);
+    g_cursorWindow = b->Handle();
+    g_cursorDuringWait = nullptr;
+    SetTimer(nullptr, 0, 50, AskCursorTimer);
+    doc::PrintDocument(*b); // times out
+    EXPECT_EQ(g_cursorDuringWait, LoadCursorW(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SendMessageW(g_cursorWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(g_cursorWindow),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW)) << "the busy cursor outlived the wait";
+
+    // A quit posted during the wait ends it at once; the commands do not go on.
+    host::TEmbeddedBrowser::SetWaitLimitMs(60000);
+    const size_t commands = e->Commands().size();
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    } cases[] = {
+        {"print", [&] { doc::PrintDocument(*b); }},
+        {"save text", [&] { doc::SavePageText(*b); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetTimer(nullptr, 0, 50, QuitTimer);
+        ULONGLONG start = GetTickCount64();
+        c.run();
+        EXPECT_LT(GetTickCount64() - start, 30000u);
+        EXPECT_TRUE(tk::Application::Terminated());
+        tk::Application::ResetTerminated();
+    }
+    EXPECT_EQ(e->Commands().size(), commands);
+    EXPECT_TRUE(kvtest::SeenFileDialogs().empty());
+    host::TEmbeddedBrowser::SetWaitLimitMs(limit);
 }
 
 std::unique_ptr<host::TEmbeddedBrowser>* g_owner = nullptr;

@@ -3,6 +3,7 @@
 // shortcut filter, script error, refresh and unload commands, text size, messages, the watch
 // over dialogs opened above the host's form, and errors inside answers.
 #include "host/embedded_browser.h"
+#include "toolkit/dialogs.h"
 #include "toolkit/error.h"
 #include "engine_stub/engine_stub.h"
 #include "win32/support/dialog_box.h"
@@ -516,6 +517,25 @@ TEST_F(HostAnswers, DialogsAboveTheFormGetTheHostCaptionOrAreClosed) {
     SetActiveWindow(parent_.get());
     HWND closed = kvtest::MakeDialog(parent_.get(), L"Alert");
     EXPECT_FALSE(IsWindow(closed));
+
+    // Boxes are told apart when they are made: an engine box over the program's own box is
+    // the engine's; the program's box and a box it owns keep their titles.
+    b->MessagesBoxes.DisableAll = false;
+    b->MessagesBoxes.NewCaption.clear();
+    SetActiveWindow(parent_.get());
+    {
+        tk::OwnDialogScope own;
+        HWND question = kvtest::MakeDialog(parent_.get(), L"Exit?");
+        HWND ownedByMine = kvtest::MakeDialog(question, L"Details");
+        HWND alert = kvtest::MakeDialog(parent_.get(), L"Alert");
+        kvtest::PumpIdle();
+        EXPECT_EQ(TitleOf(question), L"Exit?");
+        EXPECT_EQ(TitleOf(ownedByMine), L"Details");
+        EXPECT_EQ(TitleOf(alert), L"Web Browser:  Alert");
+        DestroyWindow(alert);
+        DestroyWindow(ownedByMine);
+        DestroyWindow(question);
+    }
 
     // Gone with the host: a later dialog keeps its title.
     b.reset();

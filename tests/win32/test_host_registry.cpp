@@ -1,19 +1,32 @@
 // The browser settings a host keeps in the current user's registry and WinINet while it lives,
 // read back from the test prefix: the user-agent token, the navigation sound and the proxy.
+#include "win32/support/loopback_http.h" // before windows.h
+
 #include "host/browser_registry.h"
 #include "host/embedded_browser.h"
 #include "engine_stub/engine_stub.h"
 #include "win32/support/parent_window.h"
+#include "win32/support/user_proxy_values.h"
 
 #include <gtest/gtest.h>
 
+#include <urlmon.h>
 #include <wininet.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+using kvtest::RawValues;
+using kvtest::ReadRawProxy;
+using kvtest::Sz;
+using kvtest::WriteRawProxy;
 
 const wchar_t kPostPlatform[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\User Agent\\Post Platform";
@@ -228,29 +241,117 @@ ProxyState ReadProxy() {
     return s;
 }
 
-TEST_F(HostRegistry, ProxyIsAppliedAtLoadAndEmptiedAtEveryDestruction) {
+// The test program itself, started with one of the disabled tests below as a second process.
+DWORD RunSelf(const wchar_t* test, bool killOnSignal) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(exe) +
+                        L"\" --gtest_also_run_disabled_tests --gtest_filter=HostRegistry." + test;
+    HANDLE signal = CreateEventW(nullptr, TRUE, FALSE, L"KvProxyHolderReady");
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        CloseHandle(signal);
+        return 99;
+    }
+    if (killOnSignal) {
+        HANDLE both[] = {signal, pi.hProcess};
+        if (WaitForMultipleObjects(2, both, FALSE, 30000) == WAIT_OBJECT_0) {
+            TerminateProcess(pi.hProcess, 9);
+        }
+    }
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(signal);
+    return code;
+}
+
+// Run only as a second process: holds a host with a proxy until it is killed.
+TEST_F(HostRegistry, DISABLED_HoldsAProxyUntilKilled) {
     auto b = Placed([](host::TEmbeddedBrowser& h) {
         h.ProxySettings.Server = L"127.0.0.1";
-        h.ProxySettings.Port = 8080;
+        h.ProxySettings.Port = 3999;
     });
-    ProxyState loaded = ReadProxy();
-    ASSERT_TRUE(loaded.read);
-    EXPECT_EQ(loaded.server, L"127.0.0.1:8080");
-    EXPECT_NE(loaded.flags & PROXY_TYPE_PROXY, 0u);
-    b.reset();
+    HANDLE signal = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"KvProxyHolderReady");
+    SetEvent(signal);
+    Sleep(30000);
+}
 
-    // A host without any proxy still leaves an empty proxy with bypass "local" behind.
-    auto plain = Placed();
-    EXPECT_EQ(ReadProxy().server, L"");
-    host::ApplyProxy(L"10.0.0.1:3128");
-    EXPECT_EQ(ReadProxy().server, L"10.0.0.1:3128");
-    plain.reset();
-    ProxyState after = ReadProxy();
-    ASSERT_TRUE(after.read);
-    EXPECT_EQ(after.server, L"");
-    EXPECT_NE(after.flags & PROXY_TYPE_PROXY, 0u);
-    // Wine's WinINet keeps no bypass list (it reads back empty); the platform's keeps "local".
-    EXPECT_TRUE(after.bypass == L"local" || after.bypass.empty());
+// Run only as a second process: a start of a host that sets no proxy.
+TEST_F(HostRegistry, DISABLED_StartsWithoutAProxy) {
+    auto b = Placed();
+}
+
+TEST_F(HostRegistry, TheUsersProxyValuesAreKeptByteForByte) {
+    const RawValues original = ReadRawProxy();
+    RawValues user;
+    user[L"ProxyEnable"] = {REG_DWORD, std::vector<BYTE>{1, 0, 0, 0}};
+    user[L"ProxyServer"] = Sz(L"127.0.0.1:3128");
+    user[L"ProxyOverride"] = Sz(L"<local>;*.intra.example");
+    user[L"AutoConfigURL"] = Sz(L"http://pac.example/proxy.pac");
+    kvtest::LoopbackHttpServer server({{"http://www.example-host.com:80/kvbr/proxy.txt",
+                                        kvtest::Reply{"200 OK", "through the proxy"}}});
+    ASSERT_TRUE(server.Running());
+    struct Case {
+        const char* name;
+        std::function<void()> run;
+    } cases[] = {
+        {"a host that sets no proxy", [&] { Placed().reset(); }},
+        {"a host with a proxy, two hosts, one after the other",
+         [&] {
+             auto b = Placed([&](host::TEmbeddedBrowser& h) {
+                 h.ProxySettings.Server = L"127.0.0.1";
+                 h.ProxySettings.Port = server.Port();
+             });
+             auto c = Placed([&](host::TEmbeddedBrowser& h) {
+                 h.ProxySettings.Server = L"127.0.0.1";
+                 h.ProxySettings.Port = server.Port();
+             });
+             ProxyState set = ReadProxy();
+             EXPECT_EQ(set.server, L"127.0.0.1:" + std::to_wstring(server.Port()));
+             EXPECT_NE(set.flags & PROXY_TYPE_PROXY, 0u);
+             // An outside address goes through the host's proxy.
+             wchar_t temp[MAX_PATH];
+             GetTempPathW(MAX_PATH, temp);
+             std::wstring file = std::wstring(temp) + L"kv_proxy_test.txt";
+             EXPECT_EQ(URLDownloadToFileW(nullptr, L"http://www.example-host.com/kvbr/proxy.txt",
+                                          file.c_str(), 0, nullptr),
+                       S_OK);
+             DeleteFileW(file.c_str());
+             auto seen = server.Requests();
+             EXPECT_NE(std::find(seen.begin(), seen.end(),
+                                 "http://www.example-host.com:80/kvbr/proxy.txt"),
+                       seen.end());
+             b.reset();
+             // The other host still holds its proxy.
+             EXPECT_EQ(ReadProxy().server, L"127.0.0.1:" + std::to_wstring(server.Port()));
+         }},
+        {"a program killed while it holds a proxy, then started again",
+         [&] {
+             EXPECT_EQ(RunSelf(L"DISABLED_HoldsAProxyUntilKilled", true), 9u);
+             EXPECT_EQ(ReadProxy().server, L"127.0.0.1:3999");
+             EXPECT_EQ(RunSelf(L"DISABLED_StartsWithoutAProxy", false), 0u);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteRawProxy(user);
+        c.run();
+        EXPECT_EQ(ReadRawProxy(), user);
+        HKEY saved = nullptr;
+        EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER,
+                                L"Software\\Quelmar\\EmbeddedBrowser\\SavedProxy", 0, KEY_READ,
+                                &saved),
+                  ERROR_SUCCESS);
+        if (saved != nullptr) {
+            RegCloseKey(saved);
+        }
+    }
+    WriteRawProxy(original);
 }
 
 } // namespace

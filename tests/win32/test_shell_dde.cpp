@@ -5,6 +5,7 @@
 #include "host/embedded_browser.h"
 #include "host/shell_dde.h"
 #include "engine_stub/engine_stub.h"
+#include "win32/support/dialog_box.h"
 #include "win32/support/engines.h"
 #include "win32/support/modal.h"
 #include "win32/support/parent_window.h"
@@ -14,6 +15,7 @@
 
 #include <dde.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstring>
@@ -366,6 +368,7 @@ TEST_F(ShellDdeTest, HtmlFileConversationNavigatesToTheUnquotedText) {
 TEST_F(ShellDdeTest, AnsiClientsCommandIsReadInTheAnsiCodePage) {
     Client ansi(true);
     ASSERT_FALSE(IsWindowUnicode(ansi.hwnd));
+    ASSERT_EQ(ansi.Initiate(L"Folders", L"AppProperties"), std::vector<HWND>{control_});
     EXPECT_EQ(ansi.Execute(control_, L"[ViewFolder(\"C:\\ansi dir\", 0, 1)]"), 1u);
     EXPECT_EQ(LastUrl(), L"C:\\ansi dir");
 }
@@ -517,6 +520,109 @@ TEST_F(ShellDdeTest, RequestsFromAnotherThreadAreIgnored) {
     EXPECT_EQ(NavigationCount(), before);
 }
 
+// Processes started by this one and still running.
+size_t ChildProcesses() {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W e{};
+    e.dwSize = sizeof(e);
+    size_t n = 0;
+    for (BOOL ok = Process32FirstW(snap, &e); ok; ok = Process32NextW(snap, &e)) {
+        n += e.th32ParentProcessID == GetCurrentProcessId() ? 1 : 0;
+    }
+    CloseHandle(snap);
+    return n;
+}
+
+HWND ThreadWindowOfClass(const wchar_t* cls) {
+    struct Find {
+        const wchar_t* cls;
+        HWND found;
+    } find{cls, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* f = reinterpret_cast<Find*>(p);
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (lstrcmpW(name, f->cls) == 0) {
+                f->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+TEST_F(ShellDdeTest, RequestsForgedByAnotherProcessAreIgnored) {
+    using AllocFn = void*(WINAPI*)(DWORD);
+    auto alloc = reinterpret_cast<AllocFn>(reinterpret_cast<void*>(
+        GetProcAddress(LoadLibraryW(L"comctl32.dll"), MAKEINTRESOURCEA(71))));
+    ASSERT_NE(alloc, nullptr);
+    void* list = alloc(8);
+    std::memcpy(list, kList.data(), 8);
+    HWND ddeWindow = ThreadWindowOfClass(L"KvShellDdeWindow");
+    ASSERT_NE(ddeWindow, nullptr);
+    auto number = [](const void* p) { return std::to_wstring(reinterpret_cast<uintptr_t>(p)); };
+    struct Case {
+        const char* name;
+        HWND sender; // null: a window of the forging process
+    } cases[] = {{"frame", parent_.get()}, {"DDE window", ddeWindow}, {"its own", nullptr}};
+    size_t children = ChildProcesses();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        size_t before = NavigationCount();
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring path(exe);
+        path = path.substr(0, path.find_last_of(L'\\') + 1) + L"dde_forger.exe";
+        std::wstring line = L"\"" + path + L"\" " + number(control_) + L" " + number(ddeWindow) +
+                            L" " + number(list) + L" " + number(c.sender);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
+        ASSERT_TRUE(kvtest::PumpUntil(
+            [&] { return WaitForSingleObject(pi.hProcess, 0) == WAIT_OBJECT_0; }, 20000));
+        kvtest::PumpUntil([] { return false; }, 300); // whatever was posted is handled
+        DWORD answers = 99;
+        GetExitCodeProcess(pi.hProcess, &answers);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        EXPECT_EQ(answers, 0u);
+        EXPECT_EQ(NavigationCount(), before);
+        EXPECT_EQ(ChildProcesses(), children);
+        EXPECT_TRUE(kvtest::SeenModals().empty());
+        EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, list)) << "the block was freed";
+    }
+    EXPECT_EQ(std::memcmp(list, kList.data(), 8), 0);
+    // The conversation of this thread's client still works.
+    EXPECT_EQ(client_.Execute(control_, L"[ViewFolder(\"C:\\kept\", 0, 1)]"), 1u);
+    EXPECT_EQ(LastUrl(), L"C:\\kept");
+}
+
+TEST_F(ShellDdeTest, ExecutesOutsideAConversationAndAfterItsEndAreIgnored) {
+    Client stranger;
+    size_t before = NavigationCount();
+    EXPECT_EQ(stranger.Execute(control_, L"[ViewFolder(\"C:\\x\", 0, 1)]", 300), std::nullopt);
+    // A posted initiation is no initiation.
+    ATOM a = GlobalAddAtomW(L"Folders"), t = GlobalAddAtomW(L"AppProperties");
+    PostMessageW(ThreadWindowOfClass(L"KvShellDdeWindow"), WM_DDE_INITIATE,
+                 reinterpret_cast<WPARAM>(stranger.hwnd), MAKELPARAM(a, t));
+    kvtest::PumpUntil([] { return false; }, 100);
+    GlobalDeleteAtom(a);
+    GlobalDeleteAtom(t);
+    EXPECT_TRUE(stranger.got.empty());
+    EXPECT_EQ(stranger.Execute(control_, L"[ViewFolder(\"C:\\x\", 0, 1)]", 300), std::nullopt);
+    EXPECT_EQ(NavigationCount(), before);
+    // After its terminate, the client's conversation is over.
+    PostMessageW(control_, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(client_.hwnd), 0);
+    kvtest::PumpUntil([&] { return !client_.got.empty(); }, 2000);
+    EXPECT_EQ(client_.Execute(control_, L"[ViewFolder(\"C:\\x\", 0, 1)]", 300), std::nullopt);
+    EXPECT_EQ(NavigationCount(), before);
+}
+
 // Stands in for the shell's own DDE server of the explore command: it answers the
 // conversation the shell opens during the host's explore, and while it is asked, a folder
 // initiation to the host must go unanswered.
@@ -536,6 +642,13 @@ struct ExploreSpy {
             GlobalGetAtomNameW(LOWORD(lParam), name, 64);
             if (std::wstring(name) == L"KvShellSpy") {
                 self->busyDuringShell = host::DdeBusy();
+                // A box the shell shows during the host's call is not the engine's.
+                SetActiveWindow(self->boxOwner);
+                HWND box = kvtest::MakeDialog(self->boxOwner, L"Shell error");
+                wchar_t title[64] = {};
+                GetWindowTextW(box, title, 64);
+                self->boxTitle = title;
+                DestroyWindow(box);
                 Client probe;
                 self->answersWhileBusy = probe.Initiate(L"Folders", L"AppProperties").size();
                 SendMessageW(
@@ -561,6 +674,8 @@ struct ExploreSpy {
         return DefWindowProcW(w, msg, wParam, lParam);
     }
     bool busyDuringShell = false;
+    HWND boxOwner = nullptr;
+    std::wstring boxTitle;
     size_t answersWhileBusy = 99;
     std::wstring executed;
 };
@@ -582,6 +697,7 @@ ExploreSpy RunWithShellSpy(Client& client, HWND control, const std::wstring& ver
     }();
     (void)cls;
     ExploreSpy spy;
+    spy.boxOwner = GetAncestor(control, GA_ROOT);
     ExploreSpy::Current() = &spy;
     HWND spyWindow = CreateWindowExW(0, L"KvDdeExploreSpy", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                      nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -600,6 +716,7 @@ TEST_F(ShellDdeTest, ExploreGoesToTheShellAndTheHostIsBusyMeanwhile) {
     EXPECT_TRUE(spy.busyDuringShell);
     EXPECT_EQ(spy.answersWhileBusy, 0u);
     EXPECT_EQ(spy.executed, L"[Spy(C:\\windows)]");
+    EXPECT_EQ(spy.boxTitle, L"Shell error");
     EXPECT_EQ(NavigationCount(), before);
     // Answered again once the shell has returned.
     EXPECT_EQ(client_.Initiate(L"Folders", L"AppProperties"), std::vector<HWND>{control_});

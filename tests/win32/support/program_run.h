@@ -73,16 +73,7 @@ public:
         exe_ = folder_.Path() + exeName;
         EXPECT_TRUE(CopyFileW((ModuleFolder() + L"kvbr.exe").c_str(), exe_.c_str(), FALSE));
     }
-    ~ProgramRun() {
-        if (pi_.hProcess != nullptr) {
-            if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(pi_.hProcess, 99);
-                WaitForSingleObject(pi_.hProcess, 5000);
-            }
-            CloseHandle(pi_.hProcess);
-            CloseHandle(pi_.hThread);
-        }
-    }
+    ~ProgramRun() { Kill(); }
     const std::wstring& Folder() const { return folder_.Path(); }
     const std::wstring& Work() const { return work_.Path(); }
     std::wstring LogFile() const { return work_.Path() + L"stub.log"; }
@@ -91,6 +82,7 @@ public:
     void SetPages(const std::string& lines) { WriteBytes(folder_.Path() + L"pages.txt", lines); }
 
     bool Start(const std::vector<std::wstring>& args, size_t windows) {
+        Kill(); // a run before this one has ended
         std::wstring cmd = L"\"" + exe_ + L"\"";
         for (const auto& a : args) {
             cmd += L" \"" + a + L"\"";
@@ -156,6 +148,20 @@ public:
         }
         std::sort(v.begin(), v.end());
         return v;
+    }
+
+    // Ends the program at once, as a crash does, and waits until it is gone.
+    void Kill() {
+        if (pi_.hProcess == nullptr) {
+            return;
+        }
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi_.hProcess, 99);
+            WaitForSingleObject(pi_.hProcess, kStepMs);
+        }
+        CloseHandle(pi_.hProcess);
+        CloseHandle(pi_.hThread);
+        pi_ = PROCESS_INFORMATION{};
     }
 
     bool Running() const {
