@@ -97,11 +97,11 @@ inline TFrameStart StartIn(const std::wstring& folder) {
 
 // Replaces the frame's history with `entries` long addresses.
 inline void FillHistory(TMainForm& frame, int entries) {
-    frame.ListBoxURL.clear();
+    std::string file;
     for (int i = 0; i < entries; ++i) {
-        frame.ListBoxURL.push_back("http://www.example" + std::to_string(i) +
-                                   ".com/some/path/page.html");
+        file += "http://www.example" + std::to_string(i) + ".com/some/path/page.html\r\n";
     }
+    frame.ListBoxURL = kv::LineList::FromFileBytes(std::move(file));
 }
 
 // Shows the frame without its first-show handler and lets it settle, idle work included.

@@ -63,9 +63,9 @@ template <class F> double MicrosecondsOf(F&& f) {
 
 int main() {
     const Latin1Codec codec;
-    std::vector<std::string> lines = MakeHistory();
+    kv::LineList lines(MakeHistory());
     const size_t nearEnd = kLines - 10;
-    std::string present = lines[nearEnd];
+    std::string present(lines[nearEnd]);
     std::transform(present.begin(), present.end(), present.begin(),
                    [](char c) { return static_cast<char>(std::toupper(c)); });
     const std::string absent = "http://www.site1.example.com/not-in-the-history";
@@ -78,15 +78,16 @@ int main() {
             std::fprintf(stderr, "history_move_to_front_100k: found at %zu\n", from);
             return 1;
         }
-        std::rotate(lines.begin(), lines.begin() + 1,
-                    lines.begin() + static_cast<std::ptrdiff_t>(nearEnd) + 1);
+        const std::string moved(lines.front());
+        lines.erase(0);
+        lines.insert(nearEnd, moved);
 
         insert.push_back(MicrosecondsOf([&] { from = kv::RecordAtFront(lines, absent, codec); }));
         if (from != std::string::npos) {
             std::fprintf(stderr, "history_insert_100k: found at %zu\n", from);
             return 1;
         }
-        lines.erase(lines.begin());
+        lines.erase(0);
 
         find.push_back(MicrosecondsOf([&] { from = kv::FindLine(lines, absent, codec); }));
         if (from != std::string::npos) {

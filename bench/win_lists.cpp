@@ -10,12 +10,19 @@
 //   lists_address_first_down_key_<n> <ms>     first Down key in a new window's address box
 //   lists_address_first_dropdown_<n> <ms>     first drop-down of that address box
 //   lists_memory_per_window_history_50mb <KB> memory of each window after the first
+//   lists_history_file_50mb_memory_ratio <x>  memory a 50 MB UrlsList.txt (761,448 lines) adds
+//                                            to the started program (against a 10,000-line
+//                                            one), over the difference of the files' sizes
+//   lists_history_file_50mb_start_added <ms>  how much later the started program is idle with
+//                                            that file than with a 10,000-line one (medians
+//                                            of three starts each, taken in turn)
 #include "bench_support.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace kvbench;
 
@@ -89,11 +96,12 @@ void HistoryMemory() {
     {
         TMainForm frame(StartIn(folder));
         frame.BuildContents();
-        frame.ListBoxURL.clear();
         // About 40 bytes a line: 1.27 million lines make the 50 MB history.
+        std::string file;
         for (int i = 0; i < 1270000; ++i) {
-            frame.ListBoxURL.push_back("http://www.example" + std::to_string(i) + ".com/p.html");
+            file += "http://www.example" + std::to_string(i) + ".com/p.html\r\n";
         }
+        frame.ListBoxURL = kv::LineList::FromFileBytes(std::move(file));
         ShowWindow(frame.Handle(), SW_SHOWNORMAL);
         Pump();
         frame.OpenBrowserWindow(L"KV-1");
@@ -113,6 +121,72 @@ void HistoryMemory() {
     RemoveDirectoryW(folder.c_str());
 }
 
+// A history file of `lines` addresses of about 66 bytes each; returns its size.
+size_t WriteHistoryFile(const std::wstring& folder, int lines) {
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(lines) * 69);
+    for (int i = 0; i < lines; ++i) {
+        std::string line = "http://www.example" + std::to_string(i) + ".com/news/";
+        line.append(56 - line.size(), 'a');
+        bytes += line + "/index.html\r\n";
+    }
+    WriteFileBytes(folder + L"UrlsList.txt", bytes);
+    return bytes.size();
+}
+
+struct StartCost {
+    double ms;
+    double bytes;
+};
+
+// The program started with the history file in `folder`: until its first window's blank page
+// is complete and it is idle.
+StartCost StartWithHistory(const std::wstring& folder) {
+    Pump();
+    size_t before = PrivateBytes();
+    double t0 = NowMs();
+    StartCost cost{};
+    {
+        TMainForm frame(StartIn(folder));
+        frame.Show(SW_SHOWNORMAL);
+        Pump();
+        tk::Application::RunIdleHandlers();
+        cost.ms = NowMs() - t0;
+        cost.bytes = static_cast<double>(PrivateBytes()) - static_cast<double>(before);
+        frame.FreeChildren();
+    }
+    Pump();
+    return cost;
+}
+
+void HistoryFile() {
+    std::wstring small = TempFolder(L"kvbench-history-small");
+    std::wstring big = TempFolder(L"kvbench-history-big");
+    const size_t smallSize = WriteHistoryFile(small, 10000);
+    const size_t bigSize = WriteHistoryFile(big, 761448);
+    std::vector<double> smallMs, bigMs, smallBytes, bigBytes;
+    for (int round = 0; round < 3; ++round) {
+        StartCost s = StartWithHistory(small);
+        StartCost b = StartWithHistory(big);
+        smallMs.push_back(s.ms);
+        bigMs.push_back(b.ms);
+        smallBytes.push_back(s.bytes);
+        bigBytes.push_back(b.bytes);
+    }
+    std::printf("lists_history_file_50mb_size %.1f MB\n",
+                static_cast<double>(bigSize) / 1024.0 / 1024.0);
+    // Memory from the first round only: later rounds reuse what the heap kept of the earlier
+    // ones.
+    std::printf("lists_history_file_50mb_memory_ratio %.2f x\n",
+                (bigBytes[0] - smallBytes[0]) / static_cast<double>(bigSize - smallSize));
+    std::printf("lists_history_file_50mb_start_added %.0f ms\n", Median(bigMs) - Median(smallMs));
+    for (const std::wstring& folder : {small, big}) {
+        DeleteFileW((folder + L"UrlsList.txt").c_str());
+        DeleteFileW((folder + L"kvbr.ini").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+}
+
 } // namespace
 
 int main() {
@@ -125,6 +199,7 @@ int main() {
         AddressBox(10000);
         AddressBox(100000);
         HistoryMemory();
+        HistoryFile();
     }
     OleUninitialize();
     return 0;

@@ -74,7 +74,7 @@ int main() {
             std::vector<double> move, insert;
             for (int i = 0; i < kRuns; ++i) {
                 // The last line each time: moving it up leaves the one before it last.
-                move.push_back(RecordOnce(*w, w->URLS.Items().back()));
+                move.push_back(RecordOnce(*w, std::string(w->URLS.Items().back())));
             }
             for (int i = 0; i < kRuns; ++i) {
                 insert.push_back(RecordOnce(*w, "http://new" + std::to_string(i) + ".example/"));

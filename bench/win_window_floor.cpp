@@ -2,8 +2,11 @@
 // the same controls (a rebar holding a tool bar of four buttons, a hidden check box and a panel
 // with an editable combo box and a button; a status bar with a progress bar), built without
 // drawing and drawn once, as cheap as this system makes it. Both are opened in turn in this
-// process, each time until the message queue is empty and the idle work is done (drawing and
-// the frame's title included), so that a busy machine slows both alike. The program's windows
+// process, so that a busy machine slows both alike: the floor until nothing is left queued for
+// its own windows, the program until its whole queue is empty and its idle work is done
+// (drawing and the frame's title included). Each side handles only its own messages while it
+// is timed: what the program leaves for later (a tab strip repainted at idle) is counted in
+// the program's next turn, not in the floor's. The program's windows
 // use the stand-in engine, which completes a blank page at once, and a 10,000-line history.
 //
 // Prints:
@@ -28,6 +31,15 @@ namespace {
 // ---- The floor: plain Win32, no toolkit.
 
 HWND floorClient = nullptr;
+
+// Handles what is queued for the floor's frame and the windows inside it, nothing else.
+void PumpFloor(HWND frame) {
+    MSG m;
+    while (PeekMessageW(&m, frame, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&m);
+        DispatchMessageW(&m);
+    }
+}
 
 LRESULT CALLBACK FloorFrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefFrameProcW(h, floorClient, msg, wp, lp);
@@ -161,12 +173,13 @@ int main() {
         HFONT font =
             CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"宋体");
         Pump();
+        tk::Application::RunIdleHandlers();
 
         std::vector<double> floorTimes, programTimes;
         for (int n = 1; n <= 100; ++n) {
             double t0 = NowMs();
             OpenFloorChild(images, font, n);
-            Pump();
+            PumpFloor(floorFrame);
             double t1 = NowMs();
             TMDIChild* w = frame.OpenBrowserWindow(L"KV-" + std::to_wstring(n));
             Pump();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/core/line_file.h"
 #include "common/core/history.h"
 #include "common/core/search_config.h"
 #include "app/core/site_list.h"
@@ -69,9 +70,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view rest = item.substr(size / 2);
     Require(codec.EqualIgnoreCase(item, item));
     Require(codec.EqualIgnoreCase(half, rest) == codec.EqualIgnoreCase(rest, half));
-    std::vector<std::string> lines{std::string(half)};
+    kv::LineList lines{half};
     const size_t from = kv::RecordAtFront(lines, rest, codec);
     Require(from == std::string::npos ? lines.size() == 2 : lines.size() == 1);
     Require(kv::FindLine(lines, rest, codec) == 0);
+    // The compact history reads a file's lines as the line splitter does.
+    Require(kv::LineList::FromFileBytes(std::string(item)) == kv::SplitLines(item));
     return 0;
 }

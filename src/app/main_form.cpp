@@ -313,7 +313,7 @@ void TMainForm::FormCreate() {
     // Unreadable list files are reported and the start goes on with what is there.
     std::wstring history = ProgramFolder + kv::kHistoryFileName;
     if (tk::FileExists(history)) {
-        tk::Guard([&] { ListBoxURL = kv::SplitLines(tk::ReadFileBytes(history)); });
+        tk::Guard([&] { ListBoxURL = kv::LineList::FromFileBytes(tk::ReadFileBytes(history)); });
     }
     std::wstring sites = ProgramFolder + L"newslist.txt";
     if (tk::FileExists(sites)) {
@@ -367,6 +367,8 @@ void TMainForm::FormShow() {
     }
     TMDIChild* first =
         OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
+    // Painted before the engine's first navigation, which holds the thread for a while.
+    RedrawWindow(tk::Form::Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     if (Stopped(first->WebBrowser1->NavigateBlank())) {
         return; // the window or the program went away during the wait
     }
@@ -374,6 +376,13 @@ void TMainForm::FormShow() {
         TMDIChild* w =
             OpenBrowserWindow(kv::WindowCaption(kv::kWindowCaptionPrefix, BrowserWindowCount()));
         w->WebBrowser1->NavigateUrl(kv::LowerAsciiLetters(arg)); // ASCII letters only
+        // Each window settles (is painted, its engine's first events handled) before the next
+        // one opens: opening many windows with all of that still pending costs several times
+        // as much per window, more the more windows there are.
+        if (tk::Application::ProcessMessages() == tk::PumpResult::Quit ||
+            !IsWindow(tk::Form::Handle())) {
+            return; // the program is ending
+        }
     }
     AskToRestoreSession();
 }
@@ -619,7 +628,7 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
 }
 
 void TMainForm::WriteFiles() {
-    tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, kv::JoinLines(ListBoxURL));
+    tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, ListBoxURL.ToFileBytes());
     kv::SavedSettings s;
     POINT tab = CoolBar1.ChildPosition(1);
     s.tabTop = kv::ToFilePixels(tab.y, FrameDpi());

@@ -33,8 +33,8 @@ public:
     explicit TMainForm(const TFrameStart& start);
     ~TMainForm() override;
 
-    std::wstring ProgramFolder;          // with trailing separator
-    std::vector<std::string> ListBoxURL; // shared address history, ANSI lines, most recent first
+    std::wstring ProgramFolder; // with trailing separator
+    kv::LineList ListBoxURL;    // shared address history, ANSI lines, most recent first
 
     // Main menu.
     tk::Menu MainMenu1;
@@ -70,7 +70,7 @@ public:
 
     // What the browser windows ask of their owner.
     tk::MDIFrameForm& OwnerFrame() override { return *this; }
-    std::shared_ptr<const std::vector<std::string>> SharedHistory() const override;
+    kv::LineList SharedHistory() const override;
     void RecordInSharedHistory(const std::string& address) override;
     bool PopupBlocking() const override { return N14.Checked(); }
     unsigned WindowDpi() const override { return dpi_; }
@@ -85,8 +85,8 @@ public:
     // The windows of the tabs, in tab order.
     std::vector<TMDIChild*> TabWindows() const;
 
-    void SetSiteItems(std::vector<std::string> items); // replaces ComboBox1's items
-    const std::vector<std::string>& SiteItems() const;
+    void SetSiteItems(const std::vector<std::string>& items); // replaces ComboBox1's items
+    const kv::LineList& SiteItems() const;
 
     // The bars, the lists and the settings: the first Show builds them once the frame is on
     // the screen; code that uses the frame without showing it calls this first. Once only.
@@ -198,8 +198,6 @@ private:
     std::wstring settingsPath_;
     std::vector<Tab> tabs_;
     std::vector<TMDIChild*> tabOrderBeforeClose_;
-    // The history as last handed to a window; made again when ListBoxURL has changed since.
-    mutable std::shared_ptr<const std::vector<std::string>> historySnapshot_;
     HACCEL accelerators_ = nullptr;
     int acceleratorFilter_ = 0;
     UINT dpi_ = 0; // the scale last announced to the frame; 0 until one is

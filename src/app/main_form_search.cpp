@@ -57,11 +57,11 @@ void TMainForm::ComboBox1CloseUp() {
     // The selected line as stored (its bytes, not a round trip through wide text), but only
     // as far as the list shows it: the shown text ends at the first NUL byte.
     int index = ComboBox1.ItemIndex();
-    const std::vector<std::string>& items = ComboBox1.Items();
+    const kv::LineList& items = ComboBox1.Items();
     if (index < 0 || static_cast<size_t>(index) >= items.size()) {
         return;
     }
-    std::string line = items[static_cast<size_t>(index)];
+    std::string line(items[static_cast<size_t>(index)]);
     line.resize(std::min(line.size(), line.find('\0')));
     if (line.empty() || ComboBox1.Text().empty()) {
         return;

@@ -28,11 +28,8 @@ TMDIChild* TMainForm::OpenPopupWindow() {
     return w;
 }
 
-std::shared_ptr<const std::vector<std::string>> TMainForm::SharedHistory() const {
-    if (!historySnapshot_ || *historySnapshot_ != ListBoxURL) {
-        historySnapshot_ = std::make_shared<const std::vector<std::string>>(ListBoxURL);
-    }
-    return historySnapshot_;
+kv::LineList TMainForm::SharedHistory() const {
+    return ListBoxURL; // shares the lines until either side changes
 }
 
 void TMainForm::RecordInSharedHistory(const std::string& address) {
@@ -151,10 +148,10 @@ void TMainForm::ActionList1Update() {
     UpdateWindowTabs(nullptr, TTabAction::TabSync);
 }
 
-void TMainForm::SetSiteItems(std::vector<std::string> items) {
-    ComboBox1.SetItems(std::move(items));
+void TMainForm::SetSiteItems(const std::vector<std::string>& items) {
+    ComboBox1.SetItems(kv::LineList(items));
 }
 
-const std::vector<std::string>& TMainForm::SiteItems() const {
+const kv::LineList& TMainForm::SiteItems() const {
     return ComboBox1.Items();
 }

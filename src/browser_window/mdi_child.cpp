@@ -100,7 +100,7 @@ void TMDIChild::FormCreate() {
     StatusBar1.SetVisible(view.statusBar1);
     // A snapshot of the shared history; later recordings of other windows do not reach it.
     // Windows share it until one records an address of its own.
-    URLS.SetSharedItems(owner_.SharedHistory());
+    URLS.SetItems(owner_.SharedHistory());
     FProgressBar.SetPosition(0);
 }
 

@@ -3,6 +3,8 @@
 // decides how tabs, the shared history and the view settings are kept.
 #pragma once
 
+#include "common/core/line_list.h"
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,7 +34,7 @@ public:
     // The shared address history (ANSI lines, most recent first): a new window starts its own
     // list from it; an entered address goes to its top. The snapshot never changes once handed
     // out, so every window can keep the same one until it records an address of its own.
-    virtual std::shared_ptr<const std::vector<std::string>> SharedHistory() const = 0;
+    virtual kv::LineList SharedHistory() const = 0;
     virtual void RecordInSharedHistory(const std::string& address) = 0;
 
     // The scale new windows are built for, in dots per inch; 0: the frame's screen as the

@@ -74,6 +74,96 @@ std::vector<int> OwnItemPositions(HMENU menu) {
 
 } // namespace
 
+// The windows whose menu messages favorites menus answer. The window's own procedure is
+// replaced, not chained through the common controls' subclassing: that costs two look-ups in
+// the window server per message under some systems, and a menu of a few thousand entries sends
+// one measuring message per entry each time it is shown.
+struct MenuWindowHooks {
+    struct Hooked {
+        HWND window;
+        WNDPROC previous;
+        std::vector<TFavoritesMenu*> menus; // the latest first
+    };
+    static std::vector<Hooked>& List() {
+        static std::vector<Hooked> list;
+        return list;
+    }
+    static Hooked* Find(HWND window) {
+        for (Hooked& h : List()) {
+            if (h.window == window) {
+                return &h;
+            }
+        }
+        return nullptr;
+    }
+    static bool Add(HWND window, TFavoritesMenu* menu) {
+        Hooked* h = Find(window);
+        if (h == nullptr) {
+            auto previous = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+            if (previous == nullptr) {
+                return false;
+            }
+            List().push_back(Hooked{window, previous, {}});
+            h = &List().back();
+        }
+        h->menus.insert(h->menus.begin(), menu);
+        return true;
+    }
+    static void Restore(std::vector<Hooked>::iterator it) noexcept {
+        // Put back only while nobody has replaced the procedure after this one; otherwise it
+        // stays and passes every message on.
+        if (IsWindow(it->window) &&
+            GetWindowLongPtrW(it->window, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&Proc)) {
+            SetWindowLongPtrW(it->window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->previous));
+            List().erase(it);
+        }
+    }
+    static void Remove(HWND window, TFavoritesMenu* menu) noexcept {
+        auto& list = List();
+        for (auto it = list.begin(); it != list.end(); ++it) {
+            if (it->window == window) {
+                auto& menus = it->menus;
+                menus.erase(std::remove(menus.begin(), menus.end(), menu), menus.end());
+                if (menus.empty()) {
+                    Restore(it);
+                }
+                return;
+            }
+        }
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        Hooked* h = Find(hwnd);
+        if (h == nullptr) {
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        }
+        WNDPROC previous = h->previous;
+        if (msg == WM_NCDESTROY) {
+            for (TFavoritesMenu* menu : h->menus) {
+                menu->hooked_ = false;
+                menu->menuWindow_ = nullptr;
+            }
+            SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+            List().erase(List().begin() + (h - List().data()));
+            return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+        }
+        if (msg == WM_INITMENUPOPUP || msg == WM_MEASUREITEM || msg == WM_DRAWITEM ||
+            msg == WM_COMMAND) {
+            // Copied: a handler may add or remove a menu.
+            const std::vector<TFavoritesMenu*> menus = h->menus;
+            for (TFavoritesMenu* menu : menus) {
+                LRESULT result = 0;
+                bool handled = false;
+                tk::Guard([&] { handled = menu->MenuMessage(msg, wParam, lParam, result); });
+                if (handled) {
+                    return result;
+                }
+            }
+        }
+        return CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+    }
+};
+
 TFavoritesMenu::TFavoritesMenu() {
     IShellFolder* desktop = nullptr;
     if (SUCCEEDED(SHGetDesktopFolder(&desktop)) && desktop != nullptr) {
@@ -95,6 +185,9 @@ TFavoritesMenu::TFavoritesMenu() {
 }
 
 TFavoritesMenu::~TFavoritesMenu() {
+    if (iconIdle_ != 0) {
+        tk::Application::RemoveIdleHandler(iconIdle_);
+    }
     Unhook();
     if (top_ != nullptr) {
         HMENU parent = top_->Parent();
@@ -124,16 +217,13 @@ void TFavoritesMenu::SetMainMenu(HMENU menu, HWND window) {
 
 void TFavoritesMenu::Hook() {
     if (!hooked_ && menuWindow_ != nullptr) {
-        hooked_ = SetWindowSubclass(menuWindow_, &TFavoritesMenu::MenuWindowProc, 0,
-                                    reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+        hooked_ = MenuWindowHooks::Add(menuWindow_, this);
     }
 }
 
 void TFavoritesMenu::Unhook() noexcept {
     if (hooked_) {
-        if (IsWindow(menuWindow_)) {
-            RemoveWindowSubclass(menuWindow_, &TFavoritesMenu::MenuWindowProc, 0);
-        }
+        MenuWindowHooks::Remove(menuWindow_, this);
         hooked_ = false;
     }
 }
@@ -167,6 +257,7 @@ void TFavoritesMenu::BuildMenu() {
     Hook();
     AddCommandItems();
     FillFolder(*top_, favoritesId_.get());
+    FetchIconsAtIdle();
 }
 
 void TFavoritesMenu::RebuildMenu() {
@@ -176,6 +267,36 @@ void TFavoritesMenu::RebuildMenu() {
     ClearItems();
     AddCommandItems();
     FillFolder(*top_, favoritesId_.get());
+    FetchIconsAtIdle();
+}
+
+void TFavoritesMenu::FetchIconsAtIdle() {
+    // The icons of the entries a screen shows first are asked for while the user does
+    // nothing, so that the first showing does not wait for the shell (milliseconds each);
+    // entries further down are asked for when they are drawn.
+    const int itemHeight = std::max(GetSystemMetrics(SM_CYMENU), 16);
+    iconsAhead_ = std::min(entries_.size(),
+                           static_cast<size_t>(GetSystemMetrics(SM_CYSCREEN) / itemHeight + 1));
+    if (iconsAhead_ == 0 || iconIdle_ != 0) {
+        return;
+    }
+    iconIdle_ = tk::Application::AddIdleHandler([this] {
+        const ULONGLONG end = GetTickCount64() + 10;
+        iconsAhead_ = std::min(iconsAhead_, icons_.size());
+        size_t tag = 0;
+        for (; tag < iconsAhead_ && GetTickCount64() < end; ++tag) {
+            (void)ImageIndex(tag);
+        }
+        while (tag < iconsAhead_ && icons_[tag] != kIconUnknown) {
+            ++tag;
+        }
+        if (tag >= iconsAhead_) {
+            tk::Application::RemoveIdleHandler(iconIdle_);
+            iconIdle_ = 0;
+        } else if (HWND w = menuWindow_ != nullptr ? menuWindow_ : tk::Application::MainWindow()) {
+            PostMessageW(w, WM_NULL, 0, 0); // another idle moment for the rest
+        }
+    });
 }
 
 void TFavoritesMenu::ClearItems() {
@@ -494,21 +615,6 @@ bool TFavoritesMenu::MenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT
     default:
         return false;
     }
-}
-
-LRESULT CALLBACK TFavoritesMenu::MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                                UINT_PTR, DWORD_PTR self) {
-    auto* menu = reinterpret_cast<TFavoritesMenu*>(self);
-    if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &TFavoritesMenu::MenuWindowProc, 0);
-        menu->hooked_ = false;
-        menu->menuWindow_ = nullptr;
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
-    }
-    LRESULT result = 0;
-    bool handled = false;
-    tk::Guard([&] { handled = menu->MenuMessage(msg, wParam, lParam, result); });
-    return handled ? result : DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 } // namespace fav

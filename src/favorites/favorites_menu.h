@@ -113,14 +113,14 @@ private:
     void AddSeparator();
     void FillFolder(tk::MenuItem& parent, LPCITEMIDLIST folderId);
     void ClearItems();
+    void FetchIconsAtIdle();
     std::wstring ResolveEntryUrl(const TFavoriteEntry& entry);
     tk::MenuItem& NewItem();
     HMENU TopMenu() const;
     void Hook();
     void Unhook() noexcept;
     bool MenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    static LRESULT CALLBACK MenuWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR id, DWORD_PTR self);
+    friend struct MenuWindowHooks;
 
     tk::ComPtr<IShellFolder> desktop_;
     ItemIdPtr favoritesId_;
@@ -129,6 +129,8 @@ private:
     HMENU mainMenu_ = nullptr;
     HWND menuWindow_ = nullptr;
     bool hooked_ = false;
+    int iconIdle_ = 0;      // idle handler asking for the first entries' icons, or 0
+    size_t iconsAhead_ = 0; // how many of the first entries it asks for
     HIMAGELIST images_ = nullptr;
     int nextTag_ = 0;
     std::vector<TFavoriteEntry> entries_;

@@ -44,34 +44,8 @@ void ComboBox::Create(HWND parent, Kind kind, int left, int top, int width, int 
     }
 }
 
-const std::vector<std::string>& ComboBox::Items() const {
-    return owned_ ? own_ : *shared_;
-}
-
-std::vector<std::string>& ComboBox::OwnItems() {
-    if (!owned_) {
-        own_ = *shared_; // the first change of its own: the shared items stay as they are
-        shared_.reset();
-        owned_ = true;
-    }
-    return own_;
-}
-
-void ComboBox::SetItems(std::vector<std::string> items) {
-    own_ = std::move(items);
-    shared_.reset();
-    owned_ = true;
-    ResetList();
-}
-
-void ComboBox::SetSharedItems(std::shared_ptr<const std::vector<std::string>> items) {
-    if (!items) {
-        SetItems({});
-        return;
-    }
-    own_ = {};
-    shared_ = std::move(items);
-    owned_ = false;
+void ComboBox::SetItems(kv::LineList items) {
+    items_ = std::move(items);
     ResetList();
 }
 
@@ -89,7 +63,7 @@ void ComboBox::FillList() {
         return;
     }
     listFilled_ = true;
-    const std::vector<std::string>& items = Items();
+    const kv::LineList& items = items_;
     std::wstring text = kind_ == Kind::DropDown ? detail::WindowText(hwnd_) : std::wstring();
     // The drop-down list is a window of its own: it stops drawing too while it fills.
     SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
@@ -98,20 +72,20 @@ void ComboBox::FillList() {
     }
     SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
     size_t bytes = 0;
-    for (const auto& s : items) {
+    for (std::string_view s : items) {
         bytes += (s.size() + 1) * sizeof(wchar_t);
     }
     // Straight to the list window: a message through the box's subclass costs a round trip to
     // the window server under some systems, far too many for a long list.
     if (list_ != nullptr) {
         SendMessageW(list_, LB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
-        for (const auto& s : items) {
+        for (std::string_view s : items) {
             std::wstring w = FromAnsi(s);
             SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
         }
     } else {
         SendMessageW(hwnd_, CB_INITSTORAGE, items.size(), static_cast<LPARAM>(bytes));
-        for (const auto& s : items) {
+        for (std::string_view s : items) {
             std::wstring w = FromAnsi(s);
             SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(w.c_str()));
         }
@@ -126,12 +100,11 @@ void ComboBox::FillList() {
 }
 
 void ComboBox::InsertItem(size_t position, std::string ansi) {
-    std::vector<std::string>& items = OwnItems();
-    if (position > items.size()) {
-        position = items.size();
+    if (position > items_.size()) {
+        position = items_.size();
     }
     std::wstring w = listFilled_ ? FromAnsi(ansi) : std::wstring();
-    items.insert(items.begin() + static_cast<std::ptrdiff_t>(position), std::move(ansi));
+    items_.insert(position, ansi);
     browsed_ = -1;
     if (listFilled_) {
         SendMessageW(hwnd_, CB_INSERTSTRING, position, reinterpret_cast<LPARAM>(w.c_str()));
@@ -142,10 +115,7 @@ void ComboBox::MoveItemToFront(size_t index) {
     if (index == 0 || index >= Items().size()) {
         return;
     }
-    std::vector<std::string>& items = OwnItems();
-    std::string s = std::move(items[index]);
-    items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
-    items.insert(items.begin(), std::move(s));
+    items_.move_to_front(index);
     browsed_ = -1;
     if (listFilled_) {
         std::wstring w = ComboItemText(hwnd_, static_cast<int>(index));
@@ -155,7 +125,7 @@ void ComboBox::MoveItemToFront(size_t index) {
 }
 
 void ComboBox::Browse(int step) {
-    const std::vector<std::string>& items = Items();
+    const kv::LineList& items = items_;
     if (items.empty()) {
         return;
     }
@@ -253,7 +223,7 @@ bool BeginsWith(const std::wstring& item, const std::wstring& typed) {
 }
 
 // The same for an ASCII item stored as ANSI bytes, without converting it.
-bool AsciiBeginsWith(const std::string& item, const std::wstring& typed) {
+bool AsciiBeginsWith(std::string_view item, const std::wstring& typed) {
     if (item.size() < typed.size()) {
         return false;
     }
@@ -266,7 +236,7 @@ bool AsciiBeginsWith(const std::string& item, const std::wstring& typed) {
     return true;
 }
 
-bool IsAsciiText(const std::string& s) {
+bool IsAsciiText(std::string_view s) {
     for (char c : s) {
         if (static_cast<unsigned char>(c) >= 0x80) {
             return false;
@@ -287,7 +257,7 @@ bool IsAsciiText(const std::wstring& s) {
 } // namespace
 
 void ComboBox::Complete() {
-    const std::vector<std::string>& items = Items();
+    const kv::LineList& items = items_;
     if (edit_ == nullptr || items.empty()) {
         return;
     }
@@ -301,7 +271,7 @@ void ComboBox::Complete() {
         return;
     }
     bool asciiTyped = IsAsciiText(typed);
-    for (const std::string& item : items) {
+    for (std::string_view item : items) {
         std::wstring wide;
         if (IsAsciiText(item)) {
             if (!asciiTyped || !AsciiBeginsWith(item, typed)) {

@@ -1,6 +1,7 @@
 // Combo boxes: a drop-down list or an editable box with auto-completion.
 #pragma once
 
+#include "common/core/line_list.h"
 #include "toolkit/window.h"
 
 #include <commctrl.h>
@@ -21,11 +22,9 @@ public:
     enum class Kind { DropDownList, DropDown };
     void Create(HWND parent, Kind kind, int left, int top, int width, int dropHeight, HFONT font);
 
-    const std::vector<std::string>& Items() const;
-    void SetItems(std::vector<std::string> items);
-    // Items shared with others and never changed in place: the box copies them only when it
-    // changes its own items.
-    void SetSharedItems(std::shared_ptr<const std::vector<std::string>> items);
+    const kv::LineList& Items() const { return items_; }
+    // The list is shared with its other copies until one of them changes.
+    void SetItems(kv::LineList items);
     void InsertItem(size_t position, std::string ansi);
     void MoveItemToFront(size_t index);
     int ItemIndex() const;
@@ -55,12 +54,9 @@ private:
     void Complete();
     void FillList();
     void ResetList();
-    std::vector<std::string>& OwnItems();
     // Up or Down in the editable box before its list is filled: the neighbouring stored item.
     void Browse(int step);
-    std::shared_ptr<const std::vector<std::string>> shared_;
-    std::vector<std::string> own_;
-    bool owned_ = true;
+    kv::LineList items_;
     bool listFilled_ = false;
     HWND list_ = nullptr;
     int browsed_ = -1; // the item Up/Down last put into the box

@@ -9,7 +9,7 @@
 using kvtest::Gbk;
 using kvtest::GbkOf;
 using kvtest::Western;
-using Lines = std::vector<std::string>;
+using Lines = kv::LineList;
 constexpr size_t npos = std::string::npos;
 
 TEST(FindLine, WholeLineIgnoringCase) {

@@ -658,3 +658,59 @@ TEST(ItemIds, OverTheShellsAllocator) {
 }
 
 } // namespace
+
+// Two menus answer through the same window; whichever goes first, the other keeps answering
+// for its own entries, and the window gets its own procedure back once both are gone, unless
+// another procedure was put in after them (it then stays and keeps working).
+WNDPROC laterPrevious = nullptr;
+LRESULT CALLBACK LaterProcedure(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+    return msg == WM_APP + 7 ? 77 : CallWindowProcW(laterPrevious, h, msg, wp, lp);
+}
+
+TEST_F(FavoritesTest, MenusOnOneWindowLeaveItsProcedureAsTheyFoundIt) {
+    WriteStandardFavorites();
+    const struct {
+        bool firstGoesFirst;
+        bool laterProcedure;
+    } cases[] = {{true, false}, {false, false}, {true, true}};
+    for (const auto& c : cases) {
+        HWND w = window_.get();
+        const LONG_PTR own = GetWindowLongPtrW(w, GWLP_WNDPROC);
+        auto first = std::make_unique<fav::TFavoritesMenu>();
+        first->SetMainMenu(bar_, w);
+        first->BuildMenu();
+        auto second = std::make_unique<fav::TFavoritesMenu>();
+        second->SetMainMenu(bar_, w);
+        second->BuildMenu();
+        LONG_PTR later = 0;
+        if (c.laterProcedure) {
+            later = SetWindowLongPtrW(w, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaterProcedure));
+            laterPrevious = reinterpret_cast<WNDPROC>(later);
+        }
+        std::unique_ptr<fav::TFavoritesMenu>& gone = c.firstGoesFirst ? first : second;
+        std::unique_ptr<fav::TFavoritesMenu>& kept = c.firstGoesFirst ? second : first;
+        gone.reset();
+        MENUITEMINFOW mii{};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_ID;
+        ASSERT_TRUE(GetMenuItemInfoW(kept->TopItem()->Submenu(), 5, TRUE, &mii));
+        MEASUREITEMSTRUCT measure{};
+        measure.CtlType = ODT_MENU;
+        measure.itemID = mii.wID;
+        EXPECT_EQ(SendMessageW(w, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)), TRUE);
+        EXPECT_EQ(measure.itemHeight, 16u);
+        kept.reset();
+        if (c.laterProcedure) {
+            EXPECT_EQ(GetWindowLongPtrW(w, GWLP_WNDPROC),
+                      reinterpret_cast<LONG_PTR>(&LaterProcedure));
+            EXPECT_EQ(SendMessageW(w, WM_APP + 7, 0, 0), 77);
+            SetWindowLongPtrW(w, GWLP_WNDPROC, later);
+            EXPECT_EQ(SendMessageW(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still here")),
+                      TRUE);
+        } else {
+            EXPECT_EQ(GetWindowLongPtrW(w, GWLP_WNDPROC), own);
+        }
+        // The menus' own top-level items went with them.
+        EXPECT_EQ(GetMenuItemCount(bar_), 3);
+    }
+}

@@ -24,9 +24,7 @@ public:
     ~RecordingOwner() override { FreeChildren(); }
 
     tk::MDIFrameForm& OwnerFrame() override { return *this; }
-    std::shared_ptr<const std::vector<std::string>> SharedHistory() const override {
-        return std::make_shared<const std::vector<std::string>>(history);
-    }
+    kv::LineList SharedHistory() const override { return kv::LineList(history); }
     void RecordInSharedHistory(const std::string& address) override {
         calls.push_back("record " + address);
         history.insert(history.begin(), address);

@@ -6,13 +6,12 @@
 
 namespace kv {
 
-size_t FindLine(const std::vector<std::string>& lines, std::string_view text,
-                const AnsiCodec& codec) {
+size_t FindLine(const LineList& lines, std::string_view text, const AnsiCodec& codec) {
     // Most histories are ASCII addresses: an ASCII text can only equal a line of its own
     // length, so the other lines are passed over without looking at their bytes.
     const bool asciiText = IsAscii(text);
     for (size_t i = 0; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
+        const std::string_view line = lines[i];
         if (asciiText && line.size() != text.size()) {
             continue;
         }
@@ -23,22 +22,20 @@ size_t FindLine(const std::vector<std::string>& lines, std::string_view text,
     return std::string::npos;
 }
 
-size_t RecordAtFront(std::vector<std::string>& lines, std::string_view text,
-                     const AnsiCodec& codec) {
+size_t RecordAtFront(LineList& lines, std::string_view text, const AnsiCodec& codec) {
     const size_t at = FindLine(lines, text, codec);
     if (at == std::string::npos) {
-        lines.insert(lines.begin(), std::string(text));
-    } else if (at > 0) {
-        std::rotate(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(at),
-                    lines.begin() + static_cast<std::ptrdiff_t>(at) + 1);
+        lines.insert(0, text);
+    } else {
+        lines.move_to_front(at);
     }
     return at;
 }
 
-void EnsurePartnerHome(std::vector<std::string>& lines, const AnsiCodec& codec) {
+void EnsurePartnerHome(LineList& lines, const AnsiCodec& codec) {
     const std::string home = PartnerHomeUrl();
     if (FindLine(lines, home, codec) == std::string::npos) {
-        lines.insert(lines.begin(), home);
+        lines.insert(0, home);
     }
 }
 
