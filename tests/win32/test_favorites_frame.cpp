@@ -6,6 +6,7 @@
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
 #include "host/embedded_browser.h"
+#include "win32/support/frame_start.h"
 #include "win32/support/engines.h"
 #include "win32/support/favorites_folder.h"
 #include "win32/support/menu_items.h"
@@ -53,16 +54,7 @@ protected:
         host::TEmbeddedBrowser::SetWaitLimitMs(waitLimit_);
         EXPECT_EQ(kvtest::PendingModals(), 0u);
     }
-    TMainForm& Open() {
-        TFrameStart s;
-        s.programFolder = program_.Path();
-        s.settingsPath = program_.Path() + L"kvbr.ini";
-        s.useCommandLine = false;
-        frame_ = std::make_unique<TMainForm>(s);
-        frame_->Show(SW_SHOWNORMAL);
-        kvtest::PumpIdle();
-        return *frame_;
-    }
+    TMainForm& Open() { return kvtest::ShowFrame(frame_, kvtest::FrameStartIn(program_.Path())); }
     HMENU Bar() const { return frame_->MainMenu1.Handle(); }
     HMENU Favorites() const { return frame_->FavoritesMenu1->TopItem()->Submenu(); }
     void Choose(HMENU menu, const std::wstring& caption) {

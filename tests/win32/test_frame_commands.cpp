@@ -7,6 +7,7 @@
 #include "engine_stub/engine_stub.h"
 #include "host/embedded_browser.h"
 #include "toolkit/application.h"
+#include "win32/support/frame_start.h"
 #include "win32/support/engines.h"
 #include "win32/support/file_dialog.h"
 #include "win32/support/modal.h"
@@ -92,16 +93,7 @@ protected:
         EXPECT_EQ(kvtest::PendingFileDialogs(), 0u);
         kvtest::ResetFileDialogs();
     }
-    TMainForm& Open() {
-        TFrameStart s;
-        s.programFolder = program_.Path();
-        s.settingsPath = program_.Path() + L"kvbr.ini";
-        s.useCommandLine = false;
-        frame_ = std::make_unique<TMainForm>(s);
-        frame_->Show(SW_SHOWNORMAL);
-        kvtest::PumpIdle();
-        return *frame_;
-    }
+    TMainForm& Open() { return kvtest::ShowFrame(frame_, kvtest::FrameStartIn(program_.Path())); }
     bool Exit() {
         kvtest::ExpectModal(IDOK, L"真的要退出么?");
         bool closed = frame_->Close();

@@ -6,6 +6,7 @@
 #include "engine_stub/engine_stub.h"
 #include "host/embedded_browser.h"
 #include "toolkit/application.h"
+#include "win32/support/frame_start.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
 #include "win32/support/temp_folder.h"
@@ -30,16 +31,7 @@ protected:
         stub::ClearPages();
         EXPECT_EQ(kvtest::PendingModals(), 0u);
     }
-    TMainForm& Open() {
-        TFrameStart s;
-        s.programFolder = program_.Path();
-        s.settingsPath = program_.Path() + L"kvbr.ini";
-        s.useCommandLine = false;
-        frame_ = std::make_unique<TMainForm>(s);
-        frame_->Show(SW_SHOWNORMAL);
-        kvtest::PumpIdle();
-        return *frame_;
-    }
+    TMainForm& Open() { return kvtest::ShowFrame(frame_, kvtest::FrameStartIn(program_.Path())); }
     TMDIChild* OpenAt(const std::wstring& caption, const std::wstring& url) {
         TMDIChild* w = frame_->OpenBrowserWindow(caption);
         w->WebBrowser1->NavigateUrl(url);

@@ -9,6 +9,7 @@
 #include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "toolkit/system_codec.h"
+#include "win32/support/frame_start.h"
 #include "win32/support/engines.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
@@ -93,14 +94,8 @@ protected:
     }
     // The frame as the program starts it, with its first window on "about:blank".
     TMDIChild* Open() {
-        TFrameStart s;
-        s.programFolder = folder_.Path();
-        s.settingsPath = folder_.Path() + L"kvbr.ini";
-        s.useCommandLine = false;
-        frame_ = std::make_unique<TMainForm>(s);
-        frame_->Show(SW_SHOWNORMAL);
-        kvtest::PumpIdle();
-        return frame_->ActiveBrowserWindow();
+        return kvtest::ShowFrame(frame_, kvtest::FrameStartIn(folder_.Path()))
+            .ActiveBrowserWindow();
     }
     static void Enter(TMDIChild* w, const std::wstring& text) {
         w->URLS.SetText(text);

@@ -6,6 +6,7 @@
 #include "engine_stub/engine_stub.h"
 #include "toolkit/application.h"
 #include "toolkit/system_codec.h"
+#include "win32/support/frame_start.h"
 #include "win32/support/engines.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
@@ -55,13 +56,7 @@ protected:
         folder_ =
             std::wstring(temp) + L"kvsearch-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
         CreateDirectoryW(folder_.c_str(), nullptr);
-        TFrameStart s;
-        s.programFolder = folder_;
-        s.settingsPath = folder_ + L"kvbr.ini";
-        s.useCommandLine = false;
-        frame_ = std::make_unique<TMainForm>(s);
-        frame_->Show(SW_SHOWNORMAL);
-        kvtest::PumpIdle();
+        kvtest::ShowFrame(frame_, kvtest::FrameStartIn(folder_));
         first_ = frame_->ActiveBrowserWindow();
         ASSERT_NE(first_, nullptr);
     }
