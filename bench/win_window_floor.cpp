@@ -39,6 +39,10 @@ void PumpFloor(HWND frame) {
         TranslateMessage(&m);
         DispatchMessageW(&m);
     }
+    // Its paints too: a filtered peek hands out no paint at all while a window of the program
+    // is waiting for one (Wine repaints the thread's first waiting window first), which would
+    // leave the floor's drawing to the program's turn.
+    RedrawWindow(frame, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 LRESULT CALLBACK FloorFrameProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
