@@ -20,6 +20,14 @@ constexpr UINT kTitleDelayMs = 100;
 // Posted by a form that got the focus and has a control to pass it on to.
 constexpr UINT kFocusControlMessage = CM_RELEASE + 1;
 
+// Wine's DefWindowProc repaints a window's whole non-client area, menu bar included, when its
+// text changes; Windows redraws only the caption.
+bool TextChangeRepaintsFrame() {
+    static const bool whole =
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return whole;
+}
+
 HICON ProgramIcon() {
     HICON icon = LoadIconW(Application::Instance(), MAKEINTRESOURCEW(1));
     return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
@@ -266,16 +274,20 @@ void MDIFrameForm::RefreshTitleLater() {
 }
 
 void MDIFrameForm::RefreshTitle() {
+    (void)UpdateTitle();
+}
+
+bool MDIFrameForm::UpdateTitle() {
     titlePending_ = false;
     if (hwnd_ == nullptr || client_ == nullptr) {
-        return;
+        return false;
     }
     KillTimer(hwnd_, kTitleTimer);
     BOOL maximized = FALSE;
     HWND active = reinterpret_cast<HWND>(
         SendMessageW(client_, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)));
     if (active == nullptr || maximized == FALSE) {
-        return; // the MDI itself gives the frame its own caption back
+        return false; // the MDI itself gives the frame its own caption back
     }
     wchar_t childText[256] = {};
     GetWindowTextW(active, childText, 256);
@@ -290,7 +302,18 @@ void MDIFrameForm::RefreshTitle() {
         // The MDI's own renewal of the title recalculates and repaints the whole frame where
         // only the text changes.
         DefWindowProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+        return true;
     }
+    return false;
+}
+
+void MDIFrameForm::RepaintAfterHold() {
+    // The new child's title is known now; where a title change repaints the whole frame, the
+    // title is changed at once and that paint is the only one.
+    if (TextChangeRepaintsFrame() && UpdateTitle()) {
+        return;
+    }
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
 void MDIFrameForm::AddChild(MDIChildForm* child) {
@@ -401,7 +424,7 @@ void MDIChildForm::CreateChild(const std::wstring& caption, HFONT font) {
             ~Hold() {
                 if (--f.frameHold_ == 0 && f.framePaintSkipped_) {
                     f.framePaintSkipped_ = false;
-                    RedrawWindow(f.hwnd_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+                    (void)Guard([this] { f.RepaintAfterHold(); });
                 }
             }
         } hold(frame_);

@@ -108,6 +108,10 @@ protected:
 private:
     friend class MDIChildForm;
     void AddChild(MDIChildForm* child);
+    // RefreshTitle; true when the title changed.
+    bool UpdateTitle();
+    // Paints the non-client area that a child's creation held back.
+    void RepaintAfterHold();
     void RemoveChild(MDIChildForm* child) noexcept;
 
     HWND client_ = nullptr;
