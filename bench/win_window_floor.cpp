@@ -1,7 +1,8 @@
 // Opening a browser window against a floor: a minimal Win32 program's maximised MDI child with
 // the same controls (a rebar holding a tool bar of four buttons, a hidden check box and a panel
 // with an editable combo box and a button; a status bar with a progress bar), built without
-// drawing and drawn once, as cheap as this system makes it. Both are opened in turn in this
+// drawing and drawn once, as cheap as this system makes it; its frame and MDI area have the sizes
+// of the program's. Both are opened in turn in this
 // process, so that a busy machine slows both alike: the floor until nothing is left queued for
 // its own windows, the program until its whole queue is empty and its idle work is done
 // (drawing and the frame's title included). Each side handles only its own messages while it
@@ -70,17 +71,24 @@ void RegisterFloorClass(const wchar_t* name, WNDPROC proc, int background) {
     RegisterClassW(&wc);
 }
 
-HWND MakeFloorFrame() {
+// The floor's frame has the size of the program's and its MDI area the same place and size in
+// it, so that both draw windows of the same size.
+HWND MakeFloorFrame(HWND programFrame, HWND programClient, POINT at) {
     HINSTANCE inst = GetModuleHandleW(nullptr);
     RegisterFloorClass(L"floorFrame", FloorFrameProc, COLOR_APPWORKSPACE);
     RegisterFloorClass(L"floorChild", FloorChildProc, COLOR_BTNFACE);
+    RECT outer{}, area{};
+    GetWindowRect(programFrame, &outer);
+    GetWindowRect(programClient, &area);
+    MapWindowPoints(nullptr, programFrame, reinterpret_cast<POINT*>(&area), 2);
     HWND frame = CreateWindowExW(0, L"floorFrame", L"floor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                                 0, 0, 750, 387, nullptr, nullptr, inst, nullptr);
+                                 at.x, at.y, outer.right - outer.left, outer.bottom - outer.top,
+                                 nullptr, nullptr, inst, nullptr);
     CLIENTCREATESTRUCT ccs{};
     ccs.idFirstChild = 1000;
-    floorClient = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                                  WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, 0, 26, 740, 300, frame,
-                                  nullptr, inst, &ccs);
+    floorClient = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VISIBLE, area.left,
+        area.top, area.right - area.left, area.bottom - area.top, frame, nullptr, inst, &ccs);
     // Shown without taking the activation from the program's frame, which a user would be
     // working in: its first window would otherwise pay for activating it again.
     ShowWindow(frame, SW_SHOWNOACTIVATE);
@@ -171,8 +179,18 @@ int main() {
         TMainForm frame(StartIn(folder));
         FillHistory(frame, 10000);
         ShowSettled(frame);
+        // The two frames one above the other, the same size, neither covering the other: a
+        // covered part of a window costs nothing to draw.
+        RECT screen{};
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+        int height = (screen.bottom - screen.top) / 2;
+        SetWindowPos(frame.Handle(), nullptr, screen.left, screen.top, screen.right - screen.left,
+                     height, SWP_NOZORDER | SWP_NOACTIVATE);
+        Pump();
+        tk::Application::RunIdleHandlers();
 
-        HWND floorFrame = MakeFloorFrame();
+        HWND floorFrame = MakeFloorFrame(frame.Handle(), frame.ClientHandle(),
+                                         POINT{screen.left, screen.top + height});
         HIMAGELIST images = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 5, 4);
         HFONT font =
             CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"宋体");
