@@ -6,6 +6,7 @@
 #include "app/core/settings.h"
 #include "app/core/tab_caption.h"
 #include "app/frame_images.h"
+#include "app/history_loader.h"
 #include "app/session_keeper.h"
 #include "browser_window/mdi_child.h"
 #include "toolkit/dialogs.h"
@@ -97,6 +98,9 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
+    // As early as the frame can take the message that the lines are read.
+    ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
+    StartHistoryLoad();
 }
 
 void TMainForm::BuildContents() {
@@ -116,6 +120,7 @@ void TMainForm::BuildContents() {
 }
 
 TMainForm::~TMainForm() {
+    historyLoader_.reset();
     ActionList1.Stop();
     if (acceleratorFilter_ != 0) {
         tk::Application::RemoveMessageFilter(acceleratorFilter_);
@@ -311,10 +316,7 @@ void TMainForm::FormCreate() {
     ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
     SetSiteItems(kv::BuiltInSiteItems(codec));
     // Unreadable list files are reported and the start goes on with what is there.
-    std::wstring history = ProgramFolder + kv::kHistoryFileName;
-    if (tk::FileExists(history)) {
-        tk::Guard([&] { ListBoxURL = kv::LineList::FromFileBytes(tk::ReadFileBytes(history)); });
-    }
+    ReadHistoryFile();
     std::wstring sites = ProgramFolder + L"newslist.txt";
     if (tk::FileExists(sites)) {
         tk::Guard([&] { SetSiteItems(kv::SplitLines(tk::ReadFileBytes(sites))); });
@@ -445,6 +447,13 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Saved when the session asked; an end that did not come leaves the program running.
         if (wParam == FALSE && session_) {
             session_->Resume();
+        }
+        return 0;
+    case kHistoryLoadedMessage:
+        // Any process can post this: it carries nothing, and only the frame's own loader,
+        // once finished, is taken.
+        if (historyLoader_ != nullptr && historyLoader_->Done()) {
+            tk::Guard([this] { FinishHistoryLoad(); });
         }
         return 0;
     case WM_TIMER:
@@ -628,6 +637,8 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
 }
 
 void TMainForm::WriteFiles() {
+    // Never the start's empty history over the user's file.
+    FinishHistoryLoad();
     tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, ListBoxURL.ToFileBytes());
     kv::SavedSettings s;
     POINT tab = CoolBar1.ChildPosition(1);
