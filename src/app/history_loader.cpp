@@ -20,6 +20,8 @@ THistoryLoader::~THistoryLoader() {
 }
 
 void THistoryLoader::Run() noexcept {
+    // Background work: the start of the frame and its first window go first.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     try {
         std::string bytes = tk::ReadFileBytes(path_);
         // A frame that goes away right after its start does not wait for the split.
