@@ -98,7 +98,8 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
-    // As early as the frame can take the message that the lines are read.
+    // Known from here on; the history is read as early as the frame can take the message that
+    // its lines are there.
     ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
     StartHistoryLoad();
 }
@@ -313,7 +314,6 @@ void TMainForm::CreateBars() {
 
 void TMainForm::FormCreate() {
     const kv::AnsiCodec& codec = tk::SystemCodec();
-    ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
     SetSiteItems(kv::BuiltInSiteItems(codec));
     // Unreadable list files are reported and the start goes on with what is there.
     ReadHistoryFile();

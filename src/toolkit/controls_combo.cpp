@@ -55,7 +55,8 @@ void ComboBox::ResetList() {
     if (hwnd_ == nullptr) {
         return;
     }
-    // Emptying the list empties an editable box's text too; the user's text and selection stay.
+    // Emptying the list may empty an editable box's text too (the system documents that it
+    // does); the user's text and selection stay.
     const bool dropped = SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
     std::wstring text;
     DWORD selStart = 0;
