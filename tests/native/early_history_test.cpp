@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "common/core/early_history.h"
@@ -11,11 +12,8 @@ using Lines = std::vector<std::string>;
 // What happened before the file's lines {a, B, p} arrived: 'S' the frame recorded an address,
 // 'C' window n copied the shared history, 'R' window n recorded an address in its own list.
 TEST(EarlyHistory, RecordingsBeforeArrivalGoInFrontOfTheLoadedLines) {
-    struct Event {
-        char kind;
-        int window;
-        const char* address;
-    };
+    // kind, window, address
+    using Event = std::tuple<char, int, const char*>;
     struct Case {
         const char* name;
         std::vector<Event> events;
@@ -59,13 +57,13 @@ TEST(EarlyHistory, RecordingsBeforeArrivalGoInFrontOfTheLoadedLines) {
     const kv::LineList loaded{"a", "B", "p"};
     for (const Case& c : cases) {
         kv::EarlyHistory early;
-        for (const Event& e : c.events) {
-            if (e.kind == 'S') {
-                early.RecordShared(e.address);
-            } else if (e.kind == 'C') {
-                early.WindowCopied(&ids[e.window]);
+        for (const auto& [kind, window, address] : c.events) {
+            if (kind == 'S') {
+                early.RecordShared(address);
+            } else if (kind == 'C') {
+                early.WindowCopied(&ids[window]);
             } else {
-                early.RecordInWindow(&ids[e.window], e.address);
+                early.RecordInWindow(&ids[window], address);
             }
         }
         kv::EarlyHistory::Merged m = early.Merge(loaded, kvtest::Gbk());
