@@ -114,7 +114,12 @@ void TMainForm::BuildContents() {
     font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, FrameDpi());
     CreateBars();
     FormCreate();
-    LayoutBars();
+    RECT r{};
+    GetClientRect(tk::Form::Handle(), &r);
+    CoolBar1.Resize(r.right);
+    CoolBar1.SetVisible(showCoolBar_);
+    LayoutClient();
+    CoolBar1.OnHeightChange = [this] { LayoutClient(); };
     ActionList1.OnUpdate = [this] { ActionList1Update(); };
     ActionList1.Start();
     StartSession();
@@ -258,8 +263,9 @@ void TMainForm::CreateBars() {
 
     ImageList1 = CreateFrameImages(FrameDpi());
 
-    CoolBar1.Create(h);
-    CoolBar1.OnHeightChange = [this] { LayoutClient(); };
+    // Built hidden: on the shown frame every band added and every layout of the bar would lay
+    // the frame out and paint the bar at once. It appears complete, in its place.
+    CoolBar1.Create(h, 0, false);
 
     tk::ToolBar::Options o;
     o.flat = true;
@@ -355,7 +361,7 @@ void TMainForm::ReadSettingsFile() {
             N9.SetChecked(*s.n9);
         }
         if (s.complete) {
-            CoolBar1.SetVisible(N10.Checked());
+            showCoolBar_ = N10.Checked();
         }
     } catch (...) {
     }

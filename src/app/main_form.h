@@ -188,7 +188,10 @@ private:
     void CreateMenu();
     void CreateBars();
     bool built_ = false;
+    // Applies the settings file; the cool bar's shown state goes to showCoolBar_, applied once
+    // the bar is laid out.
     void ReadSettingsFile();
+    bool showCoolBar_ = true;
     void WriteFiles();
     void LayoutBars();
     // Fonts, images, bars and tab strip for a screen of dpi dots per inch (a move to another
