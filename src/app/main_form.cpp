@@ -6,6 +6,7 @@
 #include "app/core/settings.h"
 #include "app/core/tab_caption.h"
 #include "app/frame_images.h"
+#include "app/history_loader.h"
 #include "app/session_keeper.h"
 #include "browser_window/mdi_child.h"
 #include "toolkit/dialogs.h"
@@ -97,6 +98,10 @@ TMainForm::TMainForm(const TFrameStart& start) : start_(start) {
     CreateFrame(L"Quelmar浏览器V3.4", kFrameWidth, kFrameHeight, MainMenu1.Handle(),
                 Window1.Submenu());
     tk::Application::SetMainWindow(tk::Form::Handle());
+    // Known from here on; the history is read as early as the frame can take the message that
+    // its lines are there.
+    ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
+    StartHistoryLoad();
 }
 
 void TMainForm::BuildContents() {
@@ -109,13 +114,19 @@ void TMainForm::BuildContents() {
     font_ = tk::Font(L"宋体", 12, GB2312_CHARSET, FrameDpi());
     CreateBars();
     FormCreate();
-    LayoutBars();
+    RECT r{};
+    GetClientRect(tk::Form::Handle(), &r);
+    CoolBar1.Resize(r.right);
+    CoolBar1.SetVisible(showCoolBar_);
+    LayoutClient();
+    CoolBar1.OnHeightChange = [this] { LayoutClient(); };
     ActionList1.OnUpdate = [this] { ActionList1Update(); };
     ActionList1.Start();
     StartSession();
 }
 
 TMainForm::~TMainForm() {
+    historyLoader_.reset();
     ActionList1.Stop();
     if (acceleratorFilter_ != 0) {
         tk::Application::RemoveMessageFilter(acceleratorFilter_);
@@ -252,8 +263,9 @@ void TMainForm::CreateBars() {
 
     ImageList1 = CreateFrameImages(FrameDpi());
 
-    CoolBar1.Create(h);
-    CoolBar1.OnHeightChange = [this] { LayoutClient(); };
+    // Built hidden: on the shown frame every band added and every layout of the bar would lay
+    // the frame out and paint the bar at once. It appears complete, in its place.
+    CoolBar1.Create(h, 0, false);
 
     tk::ToolBar::Options o;
     o.flat = true;
@@ -308,13 +320,9 @@ void TMainForm::CreateBars() {
 
 void TMainForm::FormCreate() {
     const kv::AnsiCodec& codec = tk::SystemCodec();
-    ProgramFolder = start_.programFolder.empty() ? ModuleFolder() : start_.programFolder;
     SetSiteItems(kv::BuiltInSiteItems(codec));
     // Unreadable list files are reported and the start goes on with what is there.
-    std::wstring history = ProgramFolder + kv::kHistoryFileName;
-    if (tk::FileExists(history)) {
-        tk::Guard([&] { ListBoxURL = kv::LineList::FromFileBytes(tk::ReadFileBytes(history)); });
-    }
+    ReadHistoryFile();
     std::wstring sites = ProgramFolder + L"newslist.txt";
     if (tk::FileExists(sites)) {
         tk::Guard([&] { SetSiteItems(kv::SplitLines(tk::ReadFileBytes(sites))); });
@@ -353,7 +361,7 @@ void TMainForm::ReadSettingsFile() {
             N9.SetChecked(*s.n9);
         }
         if (s.complete) {
-            CoolBar1.SetVisible(N10.Checked());
+            showCoolBar_ = N10.Checked();
         }
     } catch (...) {
     }
@@ -445,6 +453,13 @@ LRESULT TMainForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Saved when the session asked; an end that did not come leaves the program running.
         if (wParam == FALSE && session_) {
             session_->Resume();
+        }
+        return 0;
+    case kHistoryLoadedMessage:
+        // Any process can post this: it carries nothing, and only the frame's own loader,
+        // once finished, is taken.
+        if (historyLoader_ != nullptr && historyLoader_->Done()) {
+            tk::Guard([this] { FinishHistoryLoad(); });
         }
         return 0;
     case WM_TIMER:
@@ -628,6 +643,8 @@ void TMainForm::FormCloseQuery(bool& CanClose) {
 }
 
 void TMainForm::WriteFiles() {
+    // Never the start's empty history over the user's file.
+    FinishHistoryLoad();
     tk::WriteFileReplacing(ProgramFolder + kv::kHistoryFileName, ListBoxURL.ToFileBytes());
     kv::SavedSettings s;
     POINT tab = CoolBar1.ChildPosition(1);

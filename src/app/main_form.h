@@ -5,6 +5,7 @@
 
 #include "app/core/frame_keys.h"
 #include "app/core/session_file.h"
+#include "common/core/early_history.h"
 #include "browser_window/window_owner.h"
 #include "favorites/favorites_menu.h"
 #include "toolkit/controls.h"
@@ -26,6 +27,7 @@ struct TFrameStart {
 };
 
 class TSessionKeeper;
+class THistoryLoader;
 
 class TMainForm : public tk::MDIFrameForm, public IBrowserWindowOwner {
 public:
@@ -72,6 +74,8 @@ public:
     tk::MDIFrameForm& OwnerFrame() override { return *this; }
     kv::LineList SharedHistory() const override;
     void RecordInSharedHistory(const std::string& address) override;
+    void HistoryTaken(TMDIChild* window) override;
+    void RecordedInWindow(TMDIChild* window, const std::string& address) override;
     bool PopupBlocking() const override { return N14.Checked(); }
     unsigned WindowDpi() const override { return dpi_; }
     TViewSettings ViewSettings() const override;
@@ -153,6 +157,12 @@ public:
     // Opens the window closed last at its last address; nothing when none was closed.
     void ReopenClosedWindow();
 
+    // A long history file is read while the frame starts (main_form_history.cpp). Until its
+    // lines are in ListBoxURL and the windows' lists, this is false.
+    bool HistoryLoaded() const { return historyLoader_ == nullptr; }
+    // Waits for the history file's lines and puts them in place, as their arrival does.
+    void FinishHistoryLoad();
+
     // The session file (main_form_session.cpp): beside the history file.
     std::wstring SessionPath() const;
     void WindowAddressChanged(TMDIChild* window) override;
@@ -178,7 +188,10 @@ private:
     void CreateMenu();
     void CreateBars();
     bool built_ = false;
+    // Applies the settings file; the cool bar's shown state goes to showCoolBar_, applied once
+    // the bar is laid out.
     void ReadSettingsFile();
+    bool showCoolBar_ = true;
     void WriteFiles();
     void LayoutBars();
     // Fonts, images, bars and tab strip for a screen of dpi dots per inch (a move to another
@@ -193,6 +206,14 @@ private:
     void ConfigureFavoritesMenu();
     void LinkFavoritesMenu(TMDIChild* active);
     void UnlinkFavoritesMenu(TMDIChild* closing);
+
+    void StartHistoryLoad();
+    void ReadHistoryFile();
+    void HistoryArrived(const kv::LineList& loaded, const kv::EarlyHistory& early);
+    std::unique_ptr<THistoryLoader> historyLoader_;
+    bool historyOnThread_ = false;
+    kv::EarlyHistory earlyHistory_; // what was recorded while the file is read
+    static constexpr UINT kHistoryLoadedMessage = WM_APP + 0x3B0;
 
     TFrameStart start_;
     std::wstring settingsPath_;

@@ -28,14 +28,6 @@ TMDIChild* TMainForm::OpenPopupWindow() {
     return w;
 }
 
-kv::LineList TMainForm::SharedHistory() const {
-    return ListBoxURL; // shares the lines until either side changes
-}
-
-void TMainForm::RecordInSharedHistory(const std::string& address) {
-    (void)kv::RecordAtFront(ListBoxURL, address, tk::SystemCodec());
-}
-
 int TMainForm::BrowserWindowCount() const {
     return MDIChildCount();
 }

@@ -101,6 +101,7 @@ void TMDIChild::FormCreate() {
     // A snapshot of the shared history; later recordings of other windows do not reach it.
     // Windows share it until one records an address of its own.
     URLS.SetItems(owner_.SharedHistory());
+    owner_.HistoryTaken(this);
     FProgressBar.SetPosition(0);
 }
 

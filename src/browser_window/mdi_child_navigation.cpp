@@ -44,6 +44,7 @@ void TMDIChild::WebBrowser1BeforeNavigate2(host::TWebBrowser&, IDispatch*, VARIA
         } else {
             URLS.MoveItemToFront(i);
         }
+        owner_.RecordedInWindow(this, url);
         owner_.RecordInSharedHistory(url);
     }
     StatusBar1.SetPanelText(0, codec.FromAnsi(url));

@@ -36,6 +36,11 @@ public:
     // out, so every window can keep the same one until it records an address of its own.
     virtual kv::LineList SharedHistory() const = 0;
     virtual void RecordInSharedHistory(const std::string& address) = 0;
+    // The window has just copied the shared history into its list, and later recorded an
+    // address in its list itself: an owner whose history is not complete yet follows both, to
+    // bring the window's list up to date when it is.
+    virtual void HistoryTaken(TMDIChild* /*window*/) {}
+    virtual void RecordedInWindow(TMDIChild* /*window*/, const std::string& /*address*/) {}
 
     // The scale new windows are built for, in dots per inch; 0: the frame's screen as the
     // system reports it.

@@ -8,14 +8,18 @@ namespace tk {
 
 // ---- CoolBar
 
-void CoolBar::Create(HWND parent, UINT id) {
+void CoolBar::Create(HWND parent, UINT id, bool visible) {
     CreateControl(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, L"",
-                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
-                      RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER | CCS_TOP,
+                  WS_CHILD | (visible ? WS_VISIBLE : 0u) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                      RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_AUTOSIZE | CCS_NODIVIDER | CCS_TOP,
                   0, 0, 0, 0, parent, id);
     REBARINFO ri{};
     ri.cbSize = sizeof(ri);
     SendMessageW(hwnd_, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&ri));
+    // Some rebars show themselves when created.
+    if (!visible && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0) {
+        ShowWindow(hwnd_, SW_HIDE);
+    }
 }
 
 int CoolBar::AddBand(HWND child, const std::wstring& text, int minWidth, int minHeight, int width,

@@ -15,7 +15,7 @@ namespace tk {
 class CoolBar : public Control {
 public:
     // A rebar that sizes itself to its bands, with band borders and variable heights.
-    void Create(HWND parent, UINT id = 0);
+    void Create(HWND parent, UINT id = 0, bool visible = true);
     // Appends a band holding child; returns its index.
     int AddBand(HWND child, const std::wstring& text, int minWidth, int minHeight, int width,
                 bool visible = true);

@@ -52,9 +52,27 @@ void ComboBox::SetItems(kv::LineList items) {
 void ComboBox::ResetList() {
     listFilled_ = false;
     browsed_ = -1;
+    if (hwnd_ == nullptr) {
+        return;
+    }
+    // Emptying the list may empty an editable box's text too (the system documents that it
+    // does); the user's text and selection stay.
+    const bool dropped = SendMessageW(hwnd_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+    std::wstring text;
+    DWORD selStart = 0;
+    DWORD selEnd = 0;
+    if (kind_ == Kind::DropDown) {
+        text = detail::WindowText(hwnd_);
+        SendMessageW(hwnd_, CB_GETEDITSEL, reinterpret_cast<WPARAM>(&selStart),
+                     reinterpret_cast<LPARAM>(&selEnd));
+    }
     SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
-    if (kind_ == Kind::DropDownList && hwnd_ != nullptr && GetFocus() == hwnd_) {
-        FillList(); // its keys work on the list right away
+    if (!text.empty() && detail::WindowText(hwnd_) != text) {
+        SetWindowTextW(hwnd_, text.c_str());
+        SendMessageW(hwnd_, CB_SETEDITSEL, 0, MAKELPARAM(selStart, selEnd));
+    }
+    if (dropped || (kind_ == Kind::DropDownList && GetFocus() == hwnd_)) {
+        FillList(); // its keys work on the list right away; an open list shows the new items
     }
 }
 

@@ -143,6 +143,8 @@ void MDIFrameForm::CreateFrame(const std::wstring& caption, int width, int heigh
     if (client_ == nullptr) {
         ThrowLastError();
     }
+    // Nothing to scroll before the first child: the bars come back when a child lies outside.
+    ShowScrollBar(client_, SB_BOTH, FALSE);
     // The platform's MDI keys (Ctrl+F4, Ctrl+F6) for the children.
     HWND client = client_;
     filterId_ = Application::AddMessageFilter([client](MSG& msg) {

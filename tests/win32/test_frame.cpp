@@ -208,6 +208,20 @@ TEST_F(FrameTest, FrameAppearsBeforeItsBarsAreBuilt) {
     DrainQuit();
 }
 
+// The bars are built out of sight and shown once complete, with the window area laid out once
+// below them, without scroll bars.
+TEST_F(FrameTest, WindowAreaLiesBelowTheBarsShownAtStart) {
+    KeepCaptions({});
+    TMainForm& f = Open();
+    RECT bar{}, area{};
+    GetWindowRect(f.CoolBar1.Handle(), &bar);
+    GetWindowRect(f.ClientHandle(), &area);
+    EXPECT_TRUE(f.CoolBar1.Visible());
+    EXPECT_GT(bar.bottom - bar.top, 20);
+    EXPECT_EQ(area.top, bar.bottom);
+    EXPECT_EQ(GetWindowLongPtrW(f.ClientHandle(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+}
+
 TEST_F(FrameTest, HistoryAndSiteListAreReadBesideTheProgram) {
     kvtest::WriteBytes(HistoryFile(), "http://b.example/\r\nHTTP://WWW.BAIDU.COM/S?TN=TREVOX_PG\n"
                                       "\r\nc.example");
