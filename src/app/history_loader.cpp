@@ -14,20 +14,35 @@ THistoryLoader::THistoryLoader(std::wstring path, const kv::AnsiCodec& codec, HW
 
 THistoryLoader::~THistoryLoader() {
     stop_.store(true, std::memory_order_release);
+    Go();
     if (thread_.joinable()) {
         thread_.join();
     }
+}
+
+void THistoryLoader::Go() {
+    {
+        std::lock_guard<std::mutex> lock(goMutex_);
+        go_ = true;
+    }
+    goSignal_.notify_one();
 }
 
 void THistoryLoader::Run() noexcept {
     // Background work: the start of the frame and its first window go first.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     try {
-        std::string bytes = tk::ReadFileBytes(path_);
-        // A frame that goes away right after its start does not wait for the split.
+        {
+            std::unique_lock<std::mutex> lock(goMutex_);
+            goSignal_.wait(lock, [this] { return go_; });
+        }
+        // A frame that goes away right after its start waits for no read or split.
         if (!stop_.load(std::memory_order_acquire)) {
-            lines_ = kv::LineList::FromFileBytes(std::move(bytes));
-            kv::EnsurePartnerHome(lines_, codec_);
+            std::string bytes = tk::ReadFileBytes(path_);
+            if (!stop_.load(std::memory_order_acquire)) {
+                lines_ = kv::LineList::FromFileBytes(std::move(bytes));
+                kv::EnsurePartnerHome(lines_, codec_);
+            }
         }
     } catch (...) {
         error_ = std::current_exception();
@@ -38,6 +53,7 @@ void THistoryLoader::Run() noexcept {
 }
 
 kv::LineList THistoryLoader::Take() {
+    Go();
     if (thread_.joinable()) {
         thread_.join();
     }

@@ -126,6 +126,9 @@ void TMainForm::BuildContents() {
 }
 
 TMainForm::~TMainForm() {
+    if (historyIdle_ != 0) {
+        tk::Application::RemoveIdleHandler(historyIdle_);
+    }
     historyLoader_.reset();
     ActionList1.Stop();
     if (acceleratorFilter_ != 0) {

@@ -212,6 +212,7 @@ private:
     void HistoryArrived(const kv::LineList& loaded, const kv::EarlyHistory& early);
     std::unique_ptr<THistoryLoader> historyLoader_;
     bool historyOnThread_ = false;
+    int historyIdle_ = 0;
     kv::EarlyHistory earlyHistory_; // what was recorded while the file is read
     static constexpr UINT kHistoryLoadedMessage = WM_APP + 0x3B0;
 

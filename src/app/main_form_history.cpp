@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "browser_window/mdi_child.h"
 #include "common/core/history.h"
+#include "toolkit/application.h"
 #include "toolkit/error.h"
 #include "toolkit/files.h"
 #include "toolkit/system_codec.h"
@@ -27,6 +28,14 @@ void TMainForm::StartHistoryLoad() {
         historyLoader_ = std::make_unique<THistoryLoader>(path, tk::SystemCodec(), Handle(),
                                                           kHistoryLoadedMessage);
         historyOnThread_ = true;
+        // Read once the frame and its first window are complete and nothing waits.
+        historyIdle_ = tk::Application::AddIdleHandler([this] {
+            tk::Application::RemoveIdleHandler(historyIdle_);
+            historyIdle_ = 0;
+            if (historyLoader_ != nullptr) {
+                historyLoader_->Go();
+            }
+        });
     } catch (...) {
         // No thread: the creation reads the file itself.
     }

@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "browser_window/mdi_child.h"
 #include "engine_stub/engine_stub.h"
+#include "toolkit/application.h"
 #include "win32/support/frame_start.h"
 #include "win32/support/modal.h"
 #include "win32/support/pump.h"
@@ -30,8 +31,14 @@ protected:
         kvtest::DrainQuit();
         EXPECT_EQ(kvtest::PendingModals(), 0u);
     }
+    // The file is read once the program is first idle, as its message loop finds it.
     bool Arrived() {
-        return kvtest::PumpUntil([this] { return frame_->HistoryLoaded(); }, 10000);
+        return kvtest::PumpUntil(
+            [this] {
+                tk::Application::RunIdleHandlers();
+                return frame_->HistoryLoaded();
+            },
+            10000);
     }
 
     stub::ScopedRegistration engine_;
@@ -50,6 +57,7 @@ TEST_F(FrameHistoryTest, WindowsOpenedBeforeArrivalGetTheLoadedLinesBehindTheirO
         typing->URLS.SetText(typed);
         typing->GoToAddress();
     }
+    kvtest::PumpFor(500); // messages, but never idle: the start is not over
     ASSERT_FALSE(frame_->HistoryLoaded()) << "the recordings are to come before the lines";
     ASSERT_TRUE(Arrived());
 
