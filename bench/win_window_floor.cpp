@@ -1,8 +1,8 @@
 // Opening a browser window against a floor: a minimal Win32 program's maximised MDI child with
-// the same controls (a rebar holding a tool bar of four buttons, a hidden check box and a panel
-// with an editable combo box and a button; a status bar with a progress bar), built without
-// drawing and drawn once, as cheap as this system makes it; its frame and MDI area have the sizes
-// of the program's. Both are opened in turn in this
+// the same controls (a rebar holding a tool bar of four buttons with pictures, a hidden check box
+// and a panel with an editable combo box and a button; a status bar with a progress bar, hidden
+// as the program's is by default), built without drawing and drawn once, as cheap as this system
+// makes it; its frame and MDI area have the sizes of the program's. Both are opened in turn in this
 // process, so that a busy machine slows both alike: the floor until nothing is left queued for
 // its own windows, the program until its whole queue is empty and its idle work is done
 // (drawing and the frame's title included). Each side handles only its own messages while it
@@ -153,8 +153,8 @@ void OpenFloorChild(HIMAGELIST images, HFONT font, int n) {
         rb.cx = static_cast<UINT>(widths[i]);
         SendMessageW(rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&rb));
     }
-    HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | CCS_BOTTOM, 0,
-                                  0, 0, 0, h, reinterpret_cast<HMENU>(2), inst, nullptr);
+    HWND status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | CCS_BOTTOM, 0, 0, 0, 0, h,
+                                  reinterpret_cast<HMENU>(2), inst, nullptr);
     int parts[3] = {0, 100, -1};
     SendMessageW(status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 2, 2, 96, 16, status, nullptr,
@@ -165,6 +165,26 @@ void OpenFloorChild(HIMAGELIST images, HFONT font, int n) {
     RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     // The caption is numbered once the window exists, as the program does.
     SetWindowTextW(h, (L"KV-" + std::to_wstring(n)).c_str());
+}
+
+// Five 24 x 24 pictures for the tool bar's buttons, as many as the program's.
+HIMAGELIST FloorImages() {
+    HIMAGELIST images = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 5, 4);
+    HDC screen = GetDC(nullptr);
+    for (int i = 0; i < 5; ++i) {
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP picture = CreateCompatibleBitmap(screen, 24, 24);
+        HGDIOBJ old = SelectObject(dc, picture);
+        RECT all{0, 0, 24, 24};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+        Ellipse(dc, 2 + i, 2, 22, 22 - i);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        ImageList_AddMasked(images, picture, GetSysColor(COLOR_BTNFACE));
+        DeleteObject(picture);
+    }
+    ReleaseDC(nullptr, screen);
+    return images;
 }
 
 } // namespace
@@ -191,7 +211,7 @@ int main() {
 
         HWND floorFrame = MakeFloorFrame(frame.Handle(), frame.ClientHandle(),
                                          POINT{screen.left, screen.top + height});
-        HIMAGELIST images = ImageList_Create(24, 24, ILC_COLOR32 | ILC_MASK, 5, 4);
+        HIMAGELIST images = FloorImages();
         HFONT font =
             CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, L"宋体");
         Pump();
