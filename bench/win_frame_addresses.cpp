@@ -20,6 +20,8 @@ namespace {
 // addresses.
 double StartWithAddresses(int count) {
     std::wstring folder = TempFolder(L"kvbench-addresses");
+    // The windows of an earlier start, ended without the exit, would be offered back first.
+    DeleteFileW((folder + L"kvbr.session").c_str());
     TFrameStart start = StartIn(folder);
     for (int i = 0; i < count; ++i) {
         start.arguments.push_back(L"http://site" + std::to_wstring(i) + L".example/");
@@ -39,6 +41,7 @@ double StartWithAddresses(int count) {
         frame.FreeChildren();
     }
     Pump();
+    DeleteFileW((folder + L"kvbr.session").c_str());
     DeleteFileW((folder + L"kvbr.ini").c_str());
     RemoveDirectoryW(folder.c_str());
     return ms;

@@ -66,6 +66,7 @@ int main() {
         auto frame = std::make_unique<TMainForm>(StartIn(folder));
         frame->Show(SW_SHOWNORMAL);
         tk::Application::ProcessMessages();
+        frame->FinishHistoryLoad(); // a long history arrives after the start; it is measured here
         TMDIChild* w = frame->ActiveBrowserWindow();
         if (w == nullptr || w->URLS.Items().size() < kLines) {
             std::fprintf(stderr, "history not loaded\n");
