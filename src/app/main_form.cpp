@@ -117,6 +117,13 @@ void TMainForm::BuildContents() {
     RECT r{};
     GetClientRect(tk::Form::Handle(), &r);
     CoolBar1.Resize(r.right);
+    // The MDI area takes its place under the bar before the bar appears: moved afterwards, it
+    // would make the bar just shown erase and paint itself once more.
+    if (showCoolBar_) {
+        RECT bar{};
+        GetWindowRect(CoolBar1.Handle(), &bar);
+        LayoutClientBelow(bar.bottom - bar.top);
+    }
     CoolBar1.SetVisible(showCoolBar_);
     LayoutClient();
     CoolBar1.OnHeightChange = [this] { LayoutClient(); };

@@ -245,12 +245,15 @@ void MDIFrameForm::CloseAllowed(CloseAction) {
 }
 
 void MDIFrameForm::LayoutClient() {
+    LayoutClientBelow(TopBarsHeight());
+}
+
+void MDIFrameForm::LayoutClientBelow(int top) {
     if (hwnd_ == nullptr || client_ == nullptr) {
         return;
     }
     RECT r{};
     GetClientRect(hwnd_, &r);
-    int top = TopBarsHeight();
     int height = r.bottom - top;
     SetWindowPos(client_, nullptr, 0, top, r.right, height < 0 ? 0 : height,
                  SWP_NOZORDER | SWP_NOACTIVATE);

@@ -97,6 +97,8 @@ protected:
     virtual int TopBarsHeight() { return 0; }
     // Lays the client area out below the bars; called on size changes.
     void LayoutClient();
+    // The MDI area placed from `top` down to the bottom of the frame.
+    void LayoutClientBelow(int top);
     void CloseAllowed(CloseAction action) override;
 
     // A menu command (WM_COMMAND from a menu or accelerator); true when it was handled.
