@@ -20,6 +20,8 @@ namespace tk {
 class ComboBox : public Control {
 public:
     enum class Kind { DropDownList, DropDown };
+    // How a real editable box with a given font is laid out, for the stand-ins after it.
+    struct Measures;
     void Create(HWND parent, Kind kind, int left, int top, int width, int dropHeight, HFONT font);
 
     const kv::LineList& Items() const { return items_; }
@@ -51,6 +53,23 @@ protected:
                             LRESULT& result) override;
 
 private:
+    // An editable box first shows a stand-in with the real box's measures: an edit field and a
+    // drawn drop button. The real box makes its drop-down list window at once, which costs many
+    // times the edit field, and most boxes never drop down; it replaces the stand-in when its
+    // list is first needed.
+    void CreateReal(HWND parent, int left, int top, int width);
+    void CreateStandIn(HWND parent, int left, int top, int width, const Measures& m);
+    void BecomeReal();
+    bool HandleStandInMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void PlaceStandInEdit();
+    void PaintStandIn();
+    bool standIn_ = false;
+    int standInHeight_ = 0;
+    RECT standInEdit_{};   // left, top, distance from the right edge, bottom
+    RECT standInButton_{}; // the same
+    int dropHeight_ = 0;
+    int listItemHeight_ = -1; // for the list, given to the real box when it is made
+    HFONT font_ = nullptr;
     void Complete();
     void FillList();
     void ResetList();

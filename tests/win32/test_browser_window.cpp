@@ -15,6 +15,7 @@
 
 #include <exdispid.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -419,11 +420,115 @@ TEST_F(BrowserWindowTest, AddressListIsThereWhenItDropsDown) {
     EXPECT_STREQ(text, L"http://first.example/");
 }
 
+// A later window's address box waits for its list until it is first needed (the real box
+// makes its list window at once). Whatever needs the list makes the real box: the box keeps its
+// place, its field's place, its text, selection and focus.
+TEST_F(BrowserWindowTest, AddressBoxKeepsItsPlaceTextAndFocusWhenItsListIsFirstNeeded) {
+    auto fieldIn = [](HWND box, HWND field) {
+        RECT r{};
+        GetWindowRect(field, &r);
+        MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    // The first window's box as a real one, with its list.
+    SendMessageW(window_->URLS.Handle(), CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageW(window_->URLS.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+    COMBOBOXINFO real{};
+    real.cbSize = sizeof(real);
+    ASSERT_TRUE(GetComboBoxInfo(window_->URLS.Handle(), &real));
+    const POINT besideButton{real.rcButton.left - 2,
+                             (real.rcButton.top + real.rcButton.bottom) / 2};
+    struct Case {
+        const char* name;
+        std::function<void(TMDIChild&)> needList;
+        bool drops;
+    };
+    const Case cases[] = {
+        {"F4", [](TMDIChild& w) { SendMessageW(w.URLS.EditHandle(), WM_KEYDOWN, VK_F4, 1); }, true},
+        {"Alt+Down",
+         [](TMDIChild& w) { SendMessageW(w.URLS.EditHandle(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29); },
+         true},
+        {"CB_SHOWDROPDOWN",
+         [](TMDIChild& w) { SendMessageW(w.URLS.Handle(), CB_SHOWDROPDOWN, TRUE, 0); }, true},
+        {"click on the button",
+         [](TMDIChild& w) {
+             RECT r{};
+             GetClientRect(w.URLS.Handle(), &r);
+             const LPARAM at = MAKELPARAM(r.right - 3, r.bottom / 2);
+             SendMessageW(w.URLS.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+             HWND capture = GetCapture(); // the button is let go where it was pressed
+             POINT p{r.right - 3, r.bottom / 2};
+             MapWindowPoints(w.URLS.Handle(), capture, &p, 1);
+             SendMessageW(capture, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+         },
+         true},
+        {"click beside the button",
+         [besideButton](TMDIChild& w) {
+             SendMessageW(w.URLS.Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
+                          MAKELPARAM(besideButton.x, besideButton.y));
+         },
+         false},
+        {"a message for the real box",
+         [](TMDIChild& w) {
+             SendMessageW(w.URLS.Handle(), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                          reinterpret_cast<LPARAM>(L"http://other.example/"));
+         },
+         false},
+    };
+    // Each later window opens with a box waiting for its list.
+    RECT realBox = window_->URLS.BoundsInParent();
+    RECT realField = fieldIn(window_->URLS.Handle(), window_->URLS.EditHandle());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TMDIChild* w = frame_->OpenBrowserWindow(L"KV-n");
+        kvtest::PumpIdle();
+        wchar_t cls[32] = {};
+        GetClassNameW(w->URLS.Handle(), cls, 32);
+        ASSERT_STRNE(cls, L"ComboBox") << "a later window's box waits for its list";
+        RECT box = w->URLS.BoundsInParent();
+        EXPECT_EQ(box.bottom - box.top, realBox.bottom - realBox.top);
+        RECT field = fieldIn(w->URLS.Handle(), w->URLS.EditHandle());
+        SetFocus(w->URLS.EditHandle());
+        w->URLS.SetText(L"http://typed.example/");
+        SendMessageW(w->URLS.EditHandle(), EM_SETSEL, 7, 12);
+
+        c.needList(*w);
+        EXPECT_EQ(SendMessageW(w->URLS.Handle(), CB_GETDROPPEDSTATE, 0, 0) != 0, c.drops);
+        EXPECT_EQ(w->URLS.ListCount(), c.drops ? 3 : 0);
+        SendMessageW(w->URLS.Handle(), CB_SHOWDROPDOWN, FALSE, 0);
+        RECT after = w->URLS.BoundsInParent();
+        EXPECT_EQ(after.left, box.left);
+        EXPECT_EQ(after.top, box.top);
+        EXPECT_EQ(after.right, box.right);
+        EXPECT_EQ(after.bottom, box.bottom);
+        RECT fieldAfter = fieldIn(w->URLS.Handle(), w->URLS.EditHandle());
+        EXPECT_EQ(fieldAfter.left, field.left);
+        EXPECT_EQ(fieldAfter.top, field.top);
+        EXPECT_EQ(fieldAfter.right, field.right);
+        EXPECT_EQ(fieldAfter.bottom, field.bottom);
+        EXPECT_EQ(field.left, realField.left);
+        EXPECT_EQ(field.top, realField.top);
+        EXPECT_EQ(field.right, realField.right);
+        EXPECT_EQ(field.bottom, realField.bottom);
+        EXPECT_EQ(GetFocus(), w->URLS.EditHandle());
+        EXPECT_EQ(w->URLS.Text(), L"http://typed.example/");
+        if (c.drops) {
+            continue; // the dropped list takes the selection in the field
+        }
+        DWORD start = 0, end = 0;
+        SendMessageW(w->URLS.EditHandle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                     reinterpret_cast<LPARAM>(&end));
+        EXPECT_EQ(start, 7u);
+        EXPECT_EQ(end, 12u);
+    }
+}
+
 TEST_F(BrowserWindowTest, UpAndDownBrowseTheHistoryBeforeTheListHasDroppedDown) {
     HWND edit = window_->URLS.EditHandle();
     ASSERT_NE(edit, nullptr);
     SetFocus(edit);
-    auto key = [edit](WORD vk) { SendMessageW(edit, WM_KEYDOWN, vk, 1); };
+    // The field is a new window once the list is first needed.
+    auto key = [this](WORD vk) { SendMessageW(window_->URLS.EditHandle(), WM_KEYDOWN, vk, 1); };
     auto selection = [edit] {
         DWORD start = 0, end = 0;
         SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start),

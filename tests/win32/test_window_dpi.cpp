@@ -118,11 +118,23 @@ TEST_F(WindowDpiTest, OpenWindowsFollowTheFrameAndNewOnesAreBuiltAtItsScale) {
         SCOPED_TRACE("96");
         ExpectSizes(*first, at96);
     }
+    // A window whose address box has not needed its list yet follows the scale as well.
+    TMDIChild* waiting = frame_->OpenBrowserWindow(L"第三");
+    ASSERT_NE(waiting, nullptr);
+    kvtest::PumpFor(30);
+    {
+        SCOPED_TRACE("second window at 96");
+        ExpectSizes(*waiting, at96);
+    }
 
     SendDpi(144, RECT{40, 30, 940, 630});
     {
         SCOPED_TRACE("open window at 144");
         ExpectSizes(*first, at144);
+    }
+    {
+        SCOPED_TRACE("second window at 144");
+        ExpectSizes(*waiting, at144);
     }
     TMDIChild* second = frame_->OpenBrowserWindow(L"第二");
     ASSERT_NE(second, nullptr);
